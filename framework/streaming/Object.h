@@ -1,0 +1,102 @@
+#pragma once
+
+#include <new>
+#include <string_view>
+#include <utility>
+
+#include "framework/streaming/Reflection.h"
+
+// Declares a framework class's reflection record; its ClassInfo is defined beside the
+// class's code. Leaves the class body in its public section.
+#define SX_CLASS(T)                       \
+ public:                                  \
+  static const ::sx::ClassInfo StaticClass; \
+  const ::sx::ClassInfo& ClassType() const override { return StaticClass; }
+
+namespace sx {
+
+// The root of every framework class. Objects are made with New<T>(...) and destroyed with
+// Free(), so that the steps before and after the C++ constructor and destructor run.
+class TObject {
+ public:
+  static const ClassInfo StaticClass;
+
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+
+  virtual const ClassInfo& ClassType() const { return StaticClass; }
+  std::string_view ClassName() const { return ClassType().name; }
+  bool InheritsFrom(const ClassInfo& ancestor) const { return ClassType().InheritsFrom(ancestor); }
+
+  // The part of construction that needs the complete object (virtual calls reach the most
+  // derived class here); a form reads its stored definition in it. When it raises, the
+  // object is destroyed and the error goes on.
+  virtual void Construct() {}
+  // Runs once the whole construction has finished.
+  virtual void AfterConstruction() {}
+  // Runs before any destructor of the object.
+  virtual void BeforeDestruction() {}
+
+  // Destroys the object: BeforeDestruction, then the destructors.
+  void Free() {
+    BeforeDestruction();
+    delete this;
+  }
+};
+
+inline void Free(TObject* object) {
+  if (object) object->Free();
+}
+
+template <class T>
+void FreeAndNil(T*& object) {
+  T* doomed = object;
+  object = nullptr;
+  Free(doomed);
+}
+
+// Finishes construction of an object whose C++ constructor has run.
+template <class T>
+T* Constructed(T* object) {
+  try {
+    object->Construct();
+  } catch (...) {
+    delete object;
+    throw;
+  }
+  object->AfterConstruction();
+  return object;
+}
+
+// Makes an object: the C++ constructor, then Construct and AfterConstruction.
+template <class T, class... Args>
+T* New(Args&&... args) {
+  return Constructed(new T(std::forward<Args>(args)...));
+}
+
+// As New, but stores the object into `slot` before its constructor runs, as a form made by
+// the application is reachable through its variable while it loads; the slot is emptied
+// again when construction fails.
+template <class T, class Slot, class... Args>
+T* NewInto(Slot*& slot, Args&&... args) {
+  void* storage = ::operator new(sizeof(T));
+  slot = static_cast<T*>(storage);
+  T* object;
+  try {
+    object = ::new (storage) T(std::forward<Args>(args)...);
+  } catch (...) {
+    slot = nullptr;
+    ::operator delete(storage);
+    throw;
+  }
+  try {
+    return Constructed(object);
+  } catch (...) {
+    slot = nullptr;
+    throw;
+  }
+}
+
+}  // namespace sx
