@@ -20,11 +20,11 @@ class Exception : public std::exception {
   std::string message_;
 };
 
-#define SX_EXCEPTION_CLASS(Name, Base)                          \
-  class Name : public Base {                                    \
-   public:                                                      \
-    using Base::Base;                                           \
-    const char* ClassName() const override { return #Name; }    \
+#define SX_EXCEPTION_CLASS(Name, Base)                       \
+  class Name : public Base {                                 \
+   public:                                                   \
+    using Base::Base;                                        \
+    const char* ClassName() const override { return #Name; } \
   }
 
 // Silent: reported nowhere.

@@ -65,8 +65,8 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
       case 'D': {
         if (arg.kind() != FormatArg::Kind::Integer) InvalidFormat(format);
         const std::int64_t v = arg.integer();
-        piece = Digits(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v), 10,
-                       false);
+        piece = Digits(v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v),
+                       10, false);
         if (precision > 0 && piece.size() < static_cast<std::size_t>(precision))
           piece.insert(0, static_cast<std::size_t>(precision) - piece.size(), '0');
         if (v < 0) piece.insert(piece.begin(), '-');
@@ -105,8 +105,10 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
         InvalidFormat(format);
     }
     if (piece.size() < width) {
-      if (left) piece.append(width - piece.size(), ' ');
-      else piece.insert(0, width - piece.size(), ' ');
+      if (left)
+        piece.append(width - piece.size(), ' ');
+      else
+        piece.insert(0, width - piece.size(), ' ');
     }
     out += piece;
   }

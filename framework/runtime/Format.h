@@ -22,7 +22,8 @@ class FormatArg {
   FormatArg(const std::string& v) : kind_(Kind::Text), text_(v) {}
   FormatArg(const char* v) : kind_(Kind::Text), text_(v ? v : "") {}
   FormatArg(const void* v)
-      : kind_(Kind::Pointer), integer_(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(v))) {}
+      : kind_(Kind::Pointer),
+        integer_(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(v))) {}
 
   Kind kind() const { return kind_; }
   std::int64_t integer() const { return integer_; }

@@ -17,7 +17,8 @@ class Set {
 
   constexpr Set() = default;
   constexpr Set(std::initializer_list<E> items) {
-    for (E item : items) Include(item);
+    for (E item : items)
+      Include(item);
   }
   static constexpr Set FromMask(Bits mask) {
     Set s;
@@ -38,13 +39,21 @@ class Set {
   }
   constexpr Set& Assign(E item, bool on) { return on ? Include(item) : Exclude(item); }
 
-  friend constexpr Set operator+(Set a, Set b) { return FromMask(static_cast<Bits>(a.mask_ | b.mask_)); }
-  friend constexpr Set operator-(Set a, Set b) { return FromMask(static_cast<Bits>(a.mask_ & ~b.mask_)); }
-  friend constexpr Set operator*(Set a, Set b) { return FromMask(static_cast<Bits>(a.mask_ & b.mask_)); }
+  friend constexpr Set operator+(Set a, Set b) {
+    return FromMask(static_cast<Bits>(a.mask_ | b.mask_));
+  }
+  friend constexpr Set operator-(Set a, Set b) {
+    return FromMask(static_cast<Bits>(a.mask_ & ~b.mask_));
+  }
+  friend constexpr Set operator*(Set a, Set b) {
+    return FromMask(static_cast<Bits>(a.mask_ & b.mask_));
+  }
   friend constexpr bool operator==(Set a, Set b) = default;
 
  private:
-  static constexpr Bits Bit(E item) { return static_cast<Bits>(Bits{1} << static_cast<unsigned>(item)); }
+  static constexpr Bits Bit(E item) {
+    return static_cast<Bits>(Bits{1} << static_cast<unsigned>(item));
+  }
   Bits mask_ = 0;
 };
 

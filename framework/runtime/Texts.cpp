@@ -13,7 +13,9 @@ constexpr TextEntry kTexts[] = {
 
 }  // namespace
 
-std::span<const TextEntry> BuiltInTexts() { return kTexts; }
+std::span<const TextEntry> BuiltInTexts() {
+  return kTexts;
+}
 
 std::string BuiltInText(int id) {
   for (const TextEntry& entry : kTexts)

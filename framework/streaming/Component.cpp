@@ -4,8 +4,8 @@
 
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Format.h"
-#include "framework/runtime/Texts.h"
 #include "framework/runtime/TextUtil.h"
+#include "framework/runtime/Texts.h"
 #include "framework/streaming/Reader.h"
 
 namespace sx {
@@ -30,9 +30,11 @@ TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertOwned(this);
 }
 
-void TComponent::BeforeDestruction() { MarkDestroying(); }
+void TComponent::BeforeDestruction() {
+  MarkDestroying();
+}
 
-TComponent::~TComponent() {
+void TComponent::TearDown() {
   MarkDestroying();
   // Tell the partners of other owners; a partner's Notify normally unwatches, which
   // shortens the list. One that does not is unwatched here, so the loop always ends.
@@ -44,18 +46,27 @@ TComponent::~TComponent() {
   partners_.reset();
   DestroyOwned();
   if (owner_) owner_->RemoveOwned(this);
+  TPersistent::TearDown();
+}
+
+TComponent::~TComponent() {
+  // Normally TearDown has emptied everything; a component deleted without Free still must
+  // not leave dangling pointers behind.
+  DestroyOwned();
+  if (owner_) owner_->UnlinkOwned(this);
 }
 
 void TComponent::MarkDestroying() {
   if (state_.Contains(ComponentState::Destroying)) return;
   state_.Include(ComponentState::Destroying);
   if (owned_)
-    for (TComponent* component : *owned_) component->MarkDestroying();
+    for (TComponent* component : owned_->items)
+      component->MarkDestroying();
 }
 
 void TComponent::DestroyOwned() {
-  while (owned_ && !owned_->empty()) {
-    TComponent* component = owned_->back();
+  while (owned_ && !owned_->items.empty()) {
+    TComponent* component = owned_->items.back();
     if (component->Has(ComponentState::WatchedFree) ||
         (Has(ComponentState::Designing) && Has(ComponentState::Inline)))
       RemoveOwned(component);
@@ -65,32 +76,61 @@ void TComponent::DestroyOwned() {
   }
 }
 
+void* TComponent::QueryInterface(const InterfaceInfo&) {
+  return nullptr;
+}
+
 // --- The owned list ---------------------------------------------------------------------
 
-int TComponent::ComponentCount() const { return owned_ ? static_cast<int>(owned_->size()) : 0; }
+int TComponent::ComponentCount() const {
+  return owned_ ? static_cast<int>(owned_->items.size()) : 0;
+}
 
 TComponent* TComponent::Component(int index) const {
   if (index < 0 || index >= ComponentCount())
     throw EListError(Format(LoadText(TextId::SListIndexError), {index}));
-  return (*owned_)[static_cast<std::size_t>(index)];
+  return owned_->items[static_cast<std::size_t>(index)];
 }
 
 TComponent* TComponent::FindOwned(std::string_view name) const {
   if (name.empty() || !owned_) return nullptr;
-  for (TComponent* component : *owned_)
+  const auto slot = owned_->byName.find(AsciiUpperCase(name));
+  if (slot == owned_->byName.end()) return nullptr;
+  if (slot->second.count == 1) return slot->second.component;
+  for (TComponent* component : owned_->items)
     if (SameText(component->name_, name)) return component;
   return nullptr;
 }
 
+void TComponent::IndexName(TComponent* component) {
+  if (component->name_.empty()) return;
+  OwnedList::NameSlot& slot = owned_->byName[AsciiUpperCase(component->name_)];
+  if (slot.count++ == 0) slot.component = component;
+}
+
+void TComponent::UnindexName(TComponent* component) {
+  if (component->name_.empty()) return;
+  const std::string key = AsciiUpperCase(component->name_);
+  const auto slot = owned_->byName.find(key);
+  if (slot == owned_->byName.end()) return;
+  if (--slot->second.count == 0) {
+    owned_->byName.erase(slot);
+  } else if (slot->second.count == 1) {
+    // Two shared the name; remember the one that keeps it.
+    for (TComponent* other : owned_->items)
+      if (other != component && SameText(other->name_, key)) slot->second.component = other;
+  }
+}
+
 int TComponent::OwnedIndex() const {
   if (!owner_ || !owner_->owned_) return -1;
-  const auto& list = *owner_->owned_;
+  const auto& list = owner_->owned_->items;
   return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
 }
 
 void TComponent::SetOwnedIndex(int index) {
   if (!owner_) return;
-  auto& list = *owner_->owned_;
+  auto& list = owner_->owned_->items;
   const int count = static_cast<int>(list.size());
   index = std::clamp(index, 0, count - 1);
   const int current = OwnedIndex();
@@ -115,23 +155,46 @@ void TComponent::RemoveOwned(TComponent* component) {
   UnlinkOwned(component);
 }
 
+template <class Change>
+void TComponent::ChangeListening(Change&& change) {
+  const bool before = Listening();
+  change();
+  const bool after = Listening();
+  if (before != after && owner_ && owner_->owned_) owner_->owned_->listeners += after ? 1 : -1;
+}
+
+void TComponent::SetDefaultNotify(bool on) {
+  ChangeListening([&] { defaultNotify_ = on; });
+}
+
 void TComponent::LinkOwned(TComponent* component) {
-  if (!owned_) owned_ = std::make_unique<std::vector<TComponent*>>();
-  owned_->push_back(component);
+  ChangeListening([&] {
+    if (!owned_) owned_ = std::make_unique<OwnedList>();
+  });
+  owned_->items.push_back(component);
   component->owner_ = this;
+  IndexName(component);
+  if (component->Listening()) ++owned_->listeners;
 }
 
 void TComponent::UnlinkOwned(TComponent* component) {
-  component->owner_ = nullptr;
   if (!owned_) return;
-  std::erase(*owned_, component);
-  if (owned_->empty()) owned_.reset();
+  auto& items = owned_->items;
+  // Components mostly leave from the end (destruction takes the last first).
+  const auto it = std::find(items.rbegin(), items.rend(), component);
+  if (it == items.rend()) return;
+  UnindexName(component);
+  if (component->Listening()) --owned_->listeners;
+  items.erase(std::next(it).base());
+  component->owner_ = nullptr;
+  if (items.empty()) ChangeListening([&] { owned_.reset(); });
 }
 
 void TComponent::SetDesigning(bool on) {
   state_.Assign(ComponentState::Designing, on);
   if (owned_)
-    for (TComponent* component : *owned_) component->SetDesigning(on);
+    for (TComponent* component : owned_->items)
+      component->SetDesigning(on);
 }
 
 void TComponent::CheckInsert(TComponent*) {}
@@ -140,10 +203,11 @@ void TComponent::CheckInsert(TComponent*) {}
 
 void TComponent::Notify(TComponent* component, Notice notice) {
   if (notice == Notice::NoticeRemove && component) UnwatchFree(component);
+  if (!owned_ || owned_->listeners == 0) return;
   // A receiver may destroy siblings; go on from the last position still below this one.
   int i = ComponentCount() - 1;
   while (i >= 0) {
-    (*owned_)[static_cast<std::size_t>(i)]->Notify(component, notice);
+    owned_->items[static_cast<std::size_t>(i)]->Notify(component, notice);
     --i;
     if (i >= ComponentCount()) i = ComponentCount() - 1;
   }
@@ -154,15 +218,17 @@ bool TComponent::IsPartner(const TComponent* other) const {
 }
 
 void TComponent::DropPartner(TComponent* other) {
-  if (!partners_) return;
+  if (!IsPartner(other)) return;
   std::erase(*partners_, other);
-  if (partners_->empty()) partners_.reset();
+  if (partners_->empty()) ChangeListening([&] { partners_.reset(); });
 }
 
 void TComponent::WatchFree(TComponent* other) {
   if (!owner_ || other->owner_ != owner_) {
     if (!IsPartner(other)) {
-      if (!partners_) partners_ = std::make_unique<std::vector<TComponent*>>();
+      ChangeListening([&] {
+        if (!partners_) partners_ = std::make_unique<std::vector<TComponent*>>();
+      });
       partners_->push_back(other);
       other->WatchFree(this);
     }
@@ -183,11 +249,14 @@ void TComponent::SetName(const std::string& name) {
     throw EComponentError(Format(LoadText(TextId::SInvalidName), {name}));
   if (owner_) owner_->CheckRename(this, name_, name);
   BindField(false);
+  if (owner_) owner_->UnindexName(this);
   name_ = name;
+  if (owner_) owner_->IndexName(this);
   BindField(true);
 }
 
-void TComponent::CheckRename(TComponent* component, const std::string& oldName, const std::string& newName) {
+void TComponent::CheckRename(TComponent* component, const std::string& oldName,
+                             const std::string& newName) {
   if (component && component->owner_ == this && !SameText(oldName, newName) && FindOwned(newName))
     throw EComponentError(Format(LoadText(TextId::SDuplicateName), {newName}));
   if (Has(ComponentState::Designing) && owner_) owner_->CheckRename(component, oldName, newName);
@@ -208,9 +277,13 @@ void TComponent::BindField(bool on) {
 
 // --- Loading ----------------------------------------------------------------------------
 
-void TComponent::AfterLoad() { state_.Exclude(ComponentState::Loading); }
+void TComponent::AfterLoad() {
+  state_.Exclude(ComponentState::Loading);
+}
 
-void TComponent::LoadState(TReader& reader) { reader.LoadBody(this); }
+void TComponent::LoadState(TReader& reader) {
+  reader.LoadBody(this);
+}
 
 void TComponent::SetLoadParent(TComponent*) {}
 

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/runtime/Set.h"
@@ -28,7 +30,12 @@ enum class ComponentState : std::uint8_t {
 };
 using TComponentState = Set<ComponentState, std::uint16_t>;
 
-enum class ComponentStyle : std::uint8_t { Inheritable = 0, CheckPropAvail = 1, SubComponent = 2, Transient = 3 };
+enum class ComponentStyle : std::uint8_t {
+  Inheritable = 0,
+  CheckPropAvail = 1,
+  SubComponent = 2,
+  Transient = 3
+};
 using TComponentStyle = Set<ComponentStyle, std::uint8_t>;
 
 enum class Notice : std::uint8_t { NoticeInsert = 0, NoticeRemove = 1 };
@@ -90,7 +97,8 @@ class TComponent : public TPersistent {
   // Tells this component (and everything it owns) that a component joins or leaves.
   virtual void Notify(TComponent* component, Notice notice);
   // Raises when the owned component may not take the new name.
-  virtual void CheckRename(TComponent* component, const std::string& oldName, const std::string& newName);
+  virtual void CheckRename(TComponent* component, const std::string& oldName,
+                           const std::string& newName);
   // Refuses, by raising, a component that may not join this one.
   virtual void CheckInsert(TComponent* component);
   // Runs once everything the component was loaded with is in place: clears Loading.
@@ -105,8 +113,20 @@ class TComponent : public TPersistent {
   virtual TComponent* ChildParent() { return this; }
   virtual TComponent* ChildOwner() { return nullptr; }
 
+  // The component's interface of that type, or none.
+  virtual void* QueryInterface(const InterfaceInfo& type);
+
   void DefineStoredData(TFiler& filer) override;
   void BeforeDestruction() override;
+  void TearDown() override;
+
+  // Called once construction knows the most derived class. A component whose class keeps
+  // the default Notify can only react to a notice while it owns components or watches
+  // partners; its owner need not walk over it otherwise (long owned lists stay linear).
+  template <class T>
+  void NoteMostDerived() {
+    SetDefaultNotify(std::is_same_v<decltype(&T::Notify), decltype(&TComponent::Notify)>);
+  }
 
  protected:
   // Frees every owned component, last first.
@@ -119,11 +139,32 @@ class TComponent : public TPersistent {
   bool IsPartner(const TComponent* other) const;
   void DropPartner(TComponent* other);
 
+  // Whether a notice to this component can have any effect.
+  bool Listening() const { return !defaultNotify_ || owned_ || partners_; }
+  template <class Change>
+  void ChangeListening(Change&& change);
+  void SetDefaultNotify(bool on);
+  void IndexName(TComponent* component);
+  void UnindexName(TComponent* component);
+
+  // The owned components, and an index by upper-cased name that answers FindOwned at once
+  // when exactly one component carries the name (duplicates fall back to the list).
+  struct OwnedList {
+    struct NameSlot {
+      TComponent* component = nullptr;
+      int count = 0;
+    };
+    std::vector<TComponent*> items;
+    std::unordered_map<std::string, NameSlot> byName;
+    int listeners = 0;  // owned components for which Listening() holds
+  };
+
   TComponent* owner_ = nullptr;
   std::string name_;
   std::int32_t tag_ = 0;
-  std::unique_ptr<std::vector<TComponent*>> owned_;     // absent while empty
+  std::unique_ptr<OwnedList> owned_;                    // absent while empty
   std::unique_ptr<std::vector<TComponent*>> partners_;  // absent while empty
+  bool defaultNotify_ = false;                          // until construction has told otherwise
   std::uint32_t designPosition_ = 0;
   TComponentState state_;
   TComponentStyle style_;

@@ -23,7 +23,8 @@ class TFiler : public TObject {
   // Reads the current entry through `read` when its name is `name` (ASCII case ignored).
   virtual void DefineStored(std::string_view name, const ReaderProc& read, bool hasData) = 0;
   // The same for a binary block: `read` gets the block's bytes as a stream.
-  virtual void DefineStoredBinary(std::string_view name, const BinaryReaderProc& read, bool hasData) = 0;
+  virtual void DefineStoredBinary(std::string_view name, const BinaryReaderProc& read,
+                                  bool hasData) = 0;
 };
 
 }  // namespace sx

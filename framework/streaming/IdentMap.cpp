@@ -20,7 +20,8 @@ IdentMapRegistry& Registry() {
 
 }  // namespace
 
-std::optional<std::int32_t> IdentToValue(std::span<const IdentEntry> table, std::string_view ident) {
+std::optional<std::int32_t> IdentToValue(std::span<const IdentEntry> table,
+                                         std::string_view ident) {
   for (const IdentEntry& entry : table)
     if (SameText(entry.ident, ident)) return entry.value;
   return std::nullopt;
@@ -32,7 +33,8 @@ std::optional<std::string> ValueToIdent(std::span<const IdentEntry> table, std::
   return std::nullopt;
 }
 
-void RegisterIdentMap(const TypeInfo& type, std::optional<std::int32_t> (*toValue)(std::string_view),
+void RegisterIdentMap(const TypeInfo& type,
+                      std::optional<std::int32_t> (*toValue)(std::string_view),
                       std::optional<std::string> (*toIdent)(std::int32_t)) {
   IdentMapRegistry& registry = Registry();
   std::lock_guard guard(registry.lock);

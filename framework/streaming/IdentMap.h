@@ -30,7 +30,8 @@ struct IdentMapEntry {
 };
 
 // Appends a map to the process-wide list (guarded by its own lock).
-void RegisterIdentMap(const TypeInfo& type, std::optional<std::int32_t> (*toValue)(std::string_view),
+void RegisterIdentMap(const TypeInfo& type,
+                      std::optional<std::int32_t> (*toValue)(std::string_view),
                       std::optional<std::string> (*toIdent)(std::int32_t));
 
 // The most recently registered map for exactly this type, or none.

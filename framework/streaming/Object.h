@@ -8,15 +8,22 @@
 
 // Declares a framework class's reflection record; its ClassInfo is defined beside the
 // class's code. Leaves the class body in its public section.
-#define SX_CLASS(T)                       \
- public:                                  \
-  static const ::sx::ClassInfo StaticClass; \
-  const ::sx::ClassInfo& ClassType() const override { return StaticClass; }
+#define SX_CLASS(T)                                   \
+ public:                                              \
+  static const ::sx::ClassInfo StaticClass;           \
+  const ::sx::ClassInfo& ClassType() const override { \
+    return StaticClass;                               \
+  }
 
 namespace sx {
 
 // The root of every framework class. Objects are made with New<T>(...) and destroyed with
-// Free(), so that the steps before and after the C++ constructor and destructor run.
+// Free(), so that the steps around the C++ constructor and destructor run.
+//
+// Destruction happens in TearDown, not in the destructors: while it runs the object is still
+// of its most derived class, so the notices it sends on its way out (to its owner, its
+// siblings, its parent) reach every override. Each override of TearDown ends with its
+// parent class's; the destructors afterwards only release memory.
 class TObject {
  public:
   static const ClassInfo StaticClass;
@@ -36,12 +43,15 @@ class TObject {
   virtual void Construct() {}
   // Runs once the whole construction has finished.
   virtual void AfterConstruction() {}
-  // Runs before any destructor of the object.
+  // Runs before the object's destruction starts.
   virtual void BeforeDestruction() {}
+  // The destruction steps that need the whole object.
+  virtual void TearDown() {}
 
-  // Destroys the object: BeforeDestruction, then the destructors.
+  // Destroys the object: BeforeDestruction, TearDown, then the destructors.
   void Free() {
     BeforeDestruction();
+    TearDown();
     delete this;
   }
 };
@@ -60,9 +70,14 @@ void FreeAndNil(T*& object) {
 // Finishes construction of an object whose C++ constructor has run.
 template <class T>
 T* Constructed(T* object) {
+  // Classes that want to know their most derived type learn it here.
+  if constexpr (requires { object->template NoteMostDerived<T>(); })
+    object->template NoteMostDerived<T>();
   try {
     object->Construct();
   } catch (...) {
+    // A failed construction destroys what exists so far.
+    object->TearDown();
     delete object;
     throw;
   }

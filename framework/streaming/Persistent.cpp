@@ -7,14 +7,19 @@
 namespace sx {
 
 constinit const ClassInfo TObject::StaticClass{.name = "TObject", .parent = nullptr};
-constinit const ClassInfo TPersistent::StaticClass{.name = "TPersistent", .parent = &TObject::StaticClass};
+constinit const ClassInfo TPersistent::StaticClass{.name = "TPersistent",
+                                                   .parent = &TObject::StaticClass};
 
 void TPersistent::Assign(const TPersistent* source) {
-  if (source) source->AssignTo(this);
-  else AssignError(nullptr);
+  if (source)
+    source->AssignTo(this);
+  else
+    AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* destination) const { destination->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* destination) const {
+  destination->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* source) const {
   const std::string sourceName = source ? std::string(source->ClassName()) : "nil";

@@ -31,12 +31,20 @@ constinit const TypeInfo TypeInfo_Int64{.name = "Int64",
                                         .kind = TypeKind::Int64,
                                         .minValue = std::numeric_limits<std::int64_t>::min(),
                                         .maxValue = std::numeric_limits<std::int64_t>::max()};
-constinit const TypeInfo TypeInfo_Char{
-    .name = "Char", .kind = TypeKind::Char, .ordType = OrdType::UByte, .minValue = 0, .maxValue = 255};
-constinit const TypeInfo TypeInfo_WideChar{
-    .name = "WideChar", .kind = TypeKind::WChar, .ordType = OrdType::UWord, .minValue = 0, .maxValue = 65535};
-constinit const TypeInfo TypeInfo_Single{.name = "Single", .kind = TypeKind::Float, .floatType = FloatType::Single};
-constinit const TypeInfo TypeInfo_Double{.name = "Double", .kind = TypeKind::Float, .floatType = FloatType::Double};
+constinit const TypeInfo TypeInfo_Char{.name = "Char",
+                                       .kind = TypeKind::Char,
+                                       .ordType = OrdType::UByte,
+                                       .minValue = 0,
+                                       .maxValue = 255};
+constinit const TypeInfo TypeInfo_WideChar{.name = "WideChar",
+                                           .kind = TypeKind::WChar,
+                                           .ordType = OrdType::UWord,
+                                           .minValue = 0,
+                                           .maxValue = 65535};
+constinit const TypeInfo TypeInfo_Single{
+    .name = "Single", .kind = TypeKind::Float, .floatType = FloatType::Single};
+constinit const TypeInfo TypeInfo_Double{
+    .name = "Double", .kind = TypeKind::Float, .floatType = FloatType::Double};
 constinit const TypeInfo TypeInfo_Extended{
     .name = "Extended", .kind = TypeKind::Float, .floatType = FloatType::Extended};
 constinit const TypeInfo TypeInfo_Currency{
@@ -95,7 +103,8 @@ const MethodInfo* ClassInfo::FindMethod(std::string_view method) const {
   return nullptr;
 }
 
-const ClassInfo* ClassInfo::FindFieldClass(std::string_view className, const ClassInfo* stopAt) const {
+const ClassInfo* ClassInfo::FindFieldClass(std::string_view className,
+                                           const ClassInfo* stopAt) const {
   for (const ClassInfo* c = this; c && c != stopAt; c = c->parent)
     for (const ClassInfo* fieldClass : c->fieldClasses)
       if (SameText(fieldClass->name, className)) return fieldClass;

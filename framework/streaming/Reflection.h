@@ -63,10 +63,10 @@ struct TypeInfo {
   OrdType ordType = OrdType::SLong;
   std::int64_t minValue = 0;
   std::int64_t maxValue = 0;
-  std::span<const char* const> members = {};     // enumeration: names of minValue, minValue + 1, ...
-  const TypeInfo* elementType = nullptr;         // set
-  const ClassInfo* classType = nullptr;          // class
-  const MethodSignature* signature = nullptr;    // method
+  std::span<const char* const> members = {};   // enumeration: names of minValue, minValue + 1, ...
+  const TypeInfo* elementType = nullptr;       // set
+  const ClassInfo* classType = nullptr;        // class
+  const MethodSignature* signature = nullptr;  // method
   const InterfaceInfo* interfaceType = nullptr;  // interface
   FloatType floatType = FloatType::Double;       // float
 
@@ -78,7 +78,8 @@ struct TypeInfo {
 };
 
 template <std::size_t N>
-constexpr TypeInfo EnumType(const char* name, const char* const (&members)[N], std::int64_t lowest = 0) {
+constexpr TypeInfo EnumType(const char* name, const char* const (&members)[N],
+                            std::int64_t lowest = 0) {
   return TypeInfo{.name = name,
                   .kind = TypeKind::Enumeration,
                   .ordType = lowest < 0 ? OrdType::SLong : OrdType::UByte,
@@ -88,11 +89,13 @@ constexpr TypeInfo EnumType(const char* name, const char* const (&members)[N], s
 }
 
 constexpr TypeInfo SetType(const char* name, const TypeInfo* element) {
-  return TypeInfo{.name = name, .kind = TypeKind::Set, .ordType = OrdType::ULong, .elementType = element};
+  return TypeInfo{
+      .name = name, .kind = TypeKind::Set, .ordType = OrdType::ULong, .elementType = element};
 }
 
 constexpr TypeInfo IntegerType(const char* name, OrdType ord, std::int64_t lo, std::int64_t hi) {
-  return TypeInfo{.name = name, .kind = TypeKind::Integer, .ordType = ord, .minValue = lo, .maxValue = hi};
+  return TypeInfo{
+      .name = name, .kind = TypeKind::Integer, .ordType = ord, .minValue = lo, .maxValue = hi};
 }
 
 // The basic types.
@@ -194,8 +197,8 @@ struct InterfacePtr {
 
 // A property value on its way between the reader and a getter or setter. Ordinal kinds
 // (integers, characters, enumerations, sets, booleans) travel as int64.
-using PropValue =
-    std::variant<std::int64_t, double, std::string, std::u16string, TObject*, TMethod, Variant, InterfacePtr>;
+using PropValue = std::variant<std::int64_t, double, std::string, std::u16string, TObject*, TMethod,
+                               Variant, InterfacePtr>;
 
 struct PropInfo {
   const char* name;
@@ -239,29 +242,41 @@ struct IsEvent<Event<A...>> : std::true_type {};
 
 template <class T>
 PropValue ToValue(const T& v) {
-  if constexpr (std::is_same_v<T, bool>) return std::int64_t{v ? 1 : 0};
-  else if constexpr (std::is_integral_v<T>) return static_cast<std::int64_t>(v);
-  else if constexpr (std::is_enum_v<T>) return static_cast<std::int64_t>(v);
-  else if constexpr (IsSet<T>::value) return static_cast<std::int64_t>(v.Mask());
-  else if constexpr (std::is_floating_point_v<T>) return static_cast<double>(v);
-  else if constexpr (IsEvent<T>::value) return v.Method();
-  else if constexpr (std::is_pointer_v<T>) return static_cast<TObject*>(v);
-  else return v;  // std::string, std::u16string, Variant, InterfacePtr
+  if constexpr (std::is_same_v<T, bool>)
+    return std::int64_t{v ? 1 : 0};
+  else if constexpr (std::is_integral_v<T>)
+    return static_cast<std::int64_t>(v);
+  else if constexpr (std::is_enum_v<T>)
+    return static_cast<std::int64_t>(v);
+  else if constexpr (IsSet<T>::value)
+    return static_cast<std::int64_t>(v.Mask());
+  else if constexpr (std::is_floating_point_v<T>)
+    return static_cast<double>(v);
+  else if constexpr (IsEvent<T>::value)
+    return v.Method();
+  else if constexpr (std::is_pointer_v<T>)
+    return static_cast<TObject*>(v);
+  else
+    return v;  // std::string, std::u16string, Variant, InterfacePtr
 }
 
 template <class T>
 T FromValue(const PropValue& value) {
-  if constexpr (std::is_same_v<T, bool>) return std::get<std::int64_t>(value) != 0;
+  if constexpr (std::is_same_v<T, bool>)
+    return std::get<std::int64_t>(value) != 0;
   else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
     return static_cast<T>(std::get<std::int64_t>(value));
   else if constexpr (IsSet<T>::value)
     return T::FromMask(static_cast<typename T::MaskType>(std::get<std::int64_t>(value)));
-  else if constexpr (std::is_floating_point_v<T>) return static_cast<T>(std::get<double>(value));
-  else if constexpr (IsEvent<T>::value) return T(std::get<TMethod>(value));
+  else if constexpr (std::is_floating_point_v<T>)
+    return static_cast<T>(std::get<double>(value));
+  else if constexpr (IsEvent<T>::value)
+    return T(std::get<TMethod>(value));
   else if constexpr (std::is_pointer_v<T>)
     // The reader checks the object's class against the property's before it calls a setter.
     return static_cast<T>(std::get<TObject*>(value));
-  else return std::get<T>(value);
+  else
+    return std::get<T>(value);
 }
 
 template <class T>
@@ -278,24 +293,42 @@ struct EventTypeOf<Event<A...>> : EventTypeOf<A...> {};
 
 template <class T>
 constexpr const TypeInfo* DefaultType() {
-  if constexpr (std::is_same_v<T, bool>) return &TypeInfo_Boolean;
-  else if constexpr (std::is_same_v<T, char>) return &TypeInfo_Char;
-  else if constexpr (std::is_same_v<T, char16_t>) return &TypeInfo_WideChar;
-  else if constexpr (std::is_same_v<T, std::int8_t>) return &TypeInfo_ShortInt;
-  else if constexpr (std::is_same_v<T, std::uint8_t>) return &TypeInfo_Byte;
-  else if constexpr (std::is_same_v<T, std::int16_t>) return &TypeInfo_SmallInt;
-  else if constexpr (std::is_same_v<T, std::uint16_t>) return &TypeInfo_Word;
-  else if constexpr (std::is_same_v<T, std::int32_t>) return &TypeInfo_Integer;
-  else if constexpr (std::is_same_v<T, std::uint32_t>) return &TypeInfo_Cardinal;
-  else if constexpr (std::is_same_v<T, std::int64_t>) return &TypeInfo_Int64;
-  else if constexpr (std::is_same_v<T, float>) return &TypeInfo_Single;
-  else if constexpr (std::is_same_v<T, double>) return &TypeInfo_Double;
-  else if constexpr (std::is_same_v<T, std::string>) return &TypeInfo_String;
-  else if constexpr (std::is_same_v<T, std::u16string>) return &TypeInfo_WideString;
-  else if constexpr (std::is_same_v<T, Variant>) return &TypeInfo_Variant;
-  else if constexpr (IsEvent<T>::value) return &EventTypeOf<T>::value;
-  else if constexpr (std::is_pointer_v<T>) return &ClassTypeOf<std::remove_cv_t<std::remove_pointer_t<T>>>::value;
-  else return TypeInfoOf(std::type_identity<T>{});  // enumerations and sets, found next to the type
+  if constexpr (std::is_same_v<T, bool>)
+    return &TypeInfo_Boolean;
+  else if constexpr (std::is_same_v<T, char>)
+    return &TypeInfo_Char;
+  else if constexpr (std::is_same_v<T, char16_t>)
+    return &TypeInfo_WideChar;
+  else if constexpr (std::is_same_v<T, std::int8_t>)
+    return &TypeInfo_ShortInt;
+  else if constexpr (std::is_same_v<T, std::uint8_t>)
+    return &TypeInfo_Byte;
+  else if constexpr (std::is_same_v<T, std::int16_t>)
+    return &TypeInfo_SmallInt;
+  else if constexpr (std::is_same_v<T, std::uint16_t>)
+    return &TypeInfo_Word;
+  else if constexpr (std::is_same_v<T, std::int32_t>)
+    return &TypeInfo_Integer;
+  else if constexpr (std::is_same_v<T, std::uint32_t>)
+    return &TypeInfo_Cardinal;
+  else if constexpr (std::is_same_v<T, std::int64_t>)
+    return &TypeInfo_Int64;
+  else if constexpr (std::is_same_v<T, float>)
+    return &TypeInfo_Single;
+  else if constexpr (std::is_same_v<T, double>)
+    return &TypeInfo_Double;
+  else if constexpr (std::is_same_v<T, std::string>)
+    return &TypeInfo_String;
+  else if constexpr (std::is_same_v<T, std::u16string>)
+    return &TypeInfo_WideString;
+  else if constexpr (std::is_same_v<T, Variant>)
+    return &TypeInfo_Variant;
+  else if constexpr (IsEvent<T>::value)
+    return &EventTypeOf<T>::value;
+  else if constexpr (std::is_pointer_v<T>)
+    return &ClassTypeOf<std::remove_cv_t<std::remove_pointer_t<T>>>::value;
+  else
+    return TypeInfoOf(std::type_identity<T>{});  // enumerations and sets, found next to the type
 }
 
 template <auto G>
@@ -345,11 +378,12 @@ constexpr FieldInfo Field(const char* name) {
   using C = typename detail::MemberOf<decltype(F)>::Class;
   using P = typename detail::MemberOf<decltype(F)>::Type;
   using T = std::remove_pointer_t<P>;
-  return FieldInfo{name, &T::StaticClass,
-                   [](TObject& owner, TComponent* component) {
-                     static_cast<C&>(owner).*F = static_cast<P>(component);
-                   },
-                   [](const TObject& owner) -> TComponent* { return static_cast<const C&>(owner).*F; }};
+  return FieldInfo{
+      name, &T::StaticClass,
+      [](TObject& owner, TComponent* component) {
+        static_cast<C&>(owner).*F = static_cast<P>(component);
+      },
+      [](const TObject& owner) -> TComponent* { return static_cast<const C&>(owner).*F; }};
 }
 
 struct MethodInfo {
@@ -384,7 +418,8 @@ struct ClassInfo {
   // Method names are compared on at most their first 255 characters.
   const MethodInfo* FindMethod(std::string_view method) const;
   // The class that this class's field class table, or an ancestor's, holds under that name.
-  const ClassInfo* FindFieldClass(std::string_view className, const ClassInfo* stopAt = nullptr) const;
+  const ClassInfo* FindFieldClass(std::string_view className,
+                                  const ClassInfo* stopAt = nullptr) const;
 };
 
 }  // namespace sx

@@ -38,7 +38,9 @@ class Variant {
   static Variant FromInteger(std::int32_t v) { return Variant(VarType::Integer).WithInt(v); }
   static Variant FromInt64(std::int64_t v) { return Variant(VarType::Int64).WithInt(v); }
   static Variant FromBoolean(bool v) { return Variant(VarType::Boolean).WithInt(v ? -1 : 0); }
-  static Variant FromCurrency(std::int64_t scaled) { return Variant(VarType::Currency).WithInt(scaled); }
+  static Variant FromCurrency(std::int64_t scaled) {
+    return Variant(VarType::Currency).WithInt(scaled);
+  }
   static Variant FromSingle(float v) { return Variant(VarType::Single).WithFloat(v); }
   static Variant FromDouble(double v) { return Variant(VarType::Double).WithFloat(v); }
   static Variant FromDate(double v) { return Variant(VarType::Date).WithFloat(v); }

@@ -22,7 +22,8 @@ class FakeSystem : public SystemServices {
   void Install();
 
   ModuleId MainModule() override { return 1; }
-  std::optional<std::span<const std::uint8_t>> FindRcData(ModuleId module, std::string_view name) override;
+  std::optional<std::span<const std::uint8_t>> FindRcData(ModuleId module,
+                                                          std::string_view name) override;
   std::string LoadText(ModuleId module, int id) override;
   std::string WideToAnsi(std::u16string_view text) override;
   std::u16string AnsiToWide(std::string_view text) override;
