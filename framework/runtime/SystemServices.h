@@ -26,6 +26,26 @@ struct FontRequest {
   std::string faceName;
 };
 
+// A system pen or brush handle; 0 means none.
+using PenHandle = std::uintptr_t;
+using BrushHandle = std::uintptr_t;
+
+// What the system is asked for when a pen object needs a real pen.
+struct PenRequest {
+  // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 none (invisible), 6 inside frame
+  std::uint8_t style = 0;
+  std::int32_t width = 1;
+  std::uint32_t color = 0;  // 0x00BBGGRR
+};
+
+// What the system is asked for when a brush object needs a real brush.
+struct BrushRequest {
+  // 0 solid, 1 hollow (paints nothing), then the hatches: 2 horizontal, 3 vertical,
+  // 4 forward diagonal, 5 backward diagonal, 6 cross, 7 diagonal cross
+  std::uint8_t style = 0;
+  std::uint32_t color = 0;  // 0x00BBGGRR
+};
+
 // The few things the portable core needs from the operating system. The Windows build
 // installs the Win32 implementation at start; native tests install doubles.
 class SystemServices {
@@ -56,6 +76,12 @@ class SystemServices {
   // Creating and deleting system fonts for the shared font records.
   virtual FontHandle CreateFont(const FontRequest& request) = 0;
   virtual void DeleteFont(FontHandle font) = 0;
+
+  // Creating system pens and brushes for the shared pen and brush records, and deleting
+  // either kind.
+  virtual PenHandle CreatePen(const PenRequest& request) = 0;
+  virtual BrushHandle CreateBrush(const BrushRequest& request) = 0;
+  virtual void DeleteObject(std::uintptr_t object) = 0;
 
   // The height of a text drawn in the font, in pixels.
   virtual int TextHeight(FontHandle font, std::string_view text) = 0;
