@@ -100,6 +100,20 @@ void FakeSystem::DeleteFont(FontHandle font) {
   deletedFonts.push_back(font);
 }
 
+PenHandle FakeSystem::CreatePen(const PenRequest& request) {
+  createdPens.push_back(request);
+  return nextObject_++;
+}
+
+BrushHandle FakeSystem::CreateBrush(const BrushRequest& request) {
+  createdBrushes.push_back(request);
+  return nextObject_++;
+}
+
+void FakeSystem::DeleteObject(std::uintptr_t object) {
+  deletedObjects.push_back(object);
+}
+
 int FakeSystem::TextHeight(FontHandle font, std::string_view text) {
   return measure(font, text);
 }

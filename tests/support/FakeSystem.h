@@ -32,6 +32,9 @@ class FakeSystem : public SystemServices {
   FontHandle CreateFont(const FontRequest& request) override;
   void DeleteFont(FontHandle font) override;
   int TextHeight(FontHandle font, std::string_view text) override;
+  PenHandle CreatePen(const PenRequest& request) override;
+  BrushHandle CreateBrush(const BrushRequest& request) override;
+  void DeleteObject(std::uintptr_t object) override;
 
   // Test controls.
   void AddRcData(std::string name, std::vector<std::uint8_t> bytes);
@@ -41,6 +44,9 @@ class FakeSystem : public SystemServices {
   int pixelsPerInch = 96;
   std::vector<FontRequest> createdFonts;
   std::vector<FontHandle> deletedFonts;
+  std::vector<PenRequest> createdPens;
+  std::vector<BrushRequest> createdBrushes;
+  std::vector<std::uintptr_t> deletedObjects;  // pens and brushes
   // Measures text; the default gives 13 pixels for any font, as 8-point text at 96 pixels
   // per inch measures.
   std::function<int(FontHandle, std::string_view)> measure;
@@ -49,6 +55,7 @@ class FakeSystem : public SystemServices {
   std::map<std::string, std::vector<std::uint8_t>> rcData_;  // by upper-case name
   std::map<int, std::string> texts_;
   FontHandle nextFont_ = 0x100;
+  std::uintptr_t nextObject_ = 0x10000;  // pens and brushes, apart from the fonts
   SystemServices* previous_ = nullptr;
   bool installed_ = false;
 };
