@@ -122,7 +122,7 @@ void TFont::SetPixelsPerInch(int pixelsPerInch) {
 
 FontHandle TFont::Handle() const {
   return FontResources().HandleOf(
-      record_, [](const FontData& data) { return System().CreateFont(FontRequestFor(data)); });
+      record_, [](const FontData& data) { return System().MakeFont(FontRequestFor(data)); });
 }
 
 void TFont::Changed() {

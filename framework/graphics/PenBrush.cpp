@@ -145,7 +145,7 @@ void TPen::SetWidth(std::int32_t width) {
 
 PenHandle TPen::Handle() const {
   return PenResources().HandleOf(record_, [](const PenData& data) {
-    return System().CreatePen(
+    return System().MakePen(
         PenRequest{.style = data.style, .width = data.width, .color = ColorToRGB(data.color)});
   });
 }
@@ -192,7 +192,7 @@ void TBrush::SetStyle(TBrushStyle style) {
 
 BrushHandle TBrush::Handle() const {
   return BrushResources().HandleOf(record_, [](const BrushData& data) {
-    return System().CreateBrush(BrushRequest{.style = data.style, .color = ColorToRGB(data.color)});
+    return System().MakeBrush(BrushRequest{.style = data.style, .color = ColorToRGB(data.color)});
   });
 }
 

@@ -74,13 +74,13 @@ class SystemServices {
   virtual std::uint32_t SystemColor(int index) = 0;
 
   // Creating and deleting system fonts for the shared font records.
-  virtual FontHandle CreateFont(const FontRequest& request) = 0;
+  virtual FontHandle MakeFont(const FontRequest& request) = 0;
   virtual void DeleteFont(FontHandle font) = 0;
 
   // Creating system pens and brushes for the shared pen and brush records, and deleting
   // either kind.
-  virtual PenHandle CreatePen(const PenRequest& request) = 0;
-  virtual BrushHandle CreateBrush(const BrushRequest& request) = 0;
+  virtual PenHandle MakePen(const PenRequest& request) = 0;
+  virtual BrushHandle MakeBrush(const BrushRequest& request) = 0;
   virtual void DeleteObject(std::uintptr_t object) = 0;
 
   // The height of a text drawn in the font, in pixels.

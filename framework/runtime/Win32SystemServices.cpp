@@ -1,9 +1,6 @@
 #include "framework/runtime/Win32SystemServices.h"
 
 #include <windows.h>
-// The system headers rename CreateFont to its ANSI or wide form; the services keep the
-// plain name.
-#undef CreateFont
 
 #include <algorithm>
 #include <climits>
@@ -123,7 +120,7 @@ std::uint32_t Win32SystemServices::SystemColor(int index) {
   return GetSysColor(index);
 }
 
-FontHandle Win32SystemServices::CreateFont(const FontRequest& request) {
+FontHandle Win32SystemServices::MakeFont(const FontRequest& request) {
   LOGFONTA font = {};
   font.lfHeight = request.height;
   font.lfWeight = request.bold ? FW_BOLD : FW_NORMAL;
@@ -142,13 +139,13 @@ void Win32SystemServices::DeleteFont(FontHandle font) {
   if (font) ::DeleteObject(AsFont(font));
 }
 
-PenHandle Win32SystemServices::CreatePen(const PenRequest& request) {
+PenHandle Win32SystemServices::MakePen(const PenRequest& request) {
   // The pen styles are numbered as the system numbers them, up to the inside frame.
   const int style = request.style <= PS_INSIDEFRAME ? request.style : PS_SOLID;
   return reinterpret_cast<PenHandle>(::CreatePen(style, request.width, request.color));
 }
 
-BrushHandle Win32SystemServices::CreateBrush(const BrushRequest& request) {
+BrushHandle Win32SystemServices::MakeBrush(const BrushRequest& request) {
   LOGBRUSH brush = {};
   brush.lbColor = request.color;
   if (request.style == 1) {

@@ -18,10 +18,10 @@ class Win32SystemServices : public SystemServices {
   std::u16string AnsiToWide(std::string_view text) override;
   int ScreenPixelsPerInch() override;
   std::uint32_t SystemColor(int index) override;
-  FontHandle CreateFont(const FontRequest& request) override;
+  FontHandle MakeFont(const FontRequest& request) override;
   void DeleteFont(FontHandle font) override;
-  PenHandle CreatePen(const PenRequest& request) override;
-  BrushHandle CreateBrush(const BrushRequest& request) override;
+  PenHandle MakePen(const PenRequest& request) override;
+  BrushHandle MakeBrush(const BrushRequest& request) override;
   void DeleteObject(std::uintptr_t object) override;
   int TextHeight(FontHandle font, std::string_view text) override;
 

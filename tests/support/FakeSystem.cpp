@@ -91,7 +91,7 @@ std::uint32_t FakeSystem::SystemColor(int index) {
   return kSystemColors[index];
 }
 
-FontHandle FakeSystem::CreateFont(const FontRequest& request) {
+FontHandle FakeSystem::MakeFont(const FontRequest& request) {
   createdFonts.push_back(request);
   return nextFont_++;
 }
@@ -100,12 +100,12 @@ void FakeSystem::DeleteFont(FontHandle font) {
   deletedFonts.push_back(font);
 }
 
-PenHandle FakeSystem::CreatePen(const PenRequest& request) {
+PenHandle FakeSystem::MakePen(const PenRequest& request) {
   createdPens.push_back(request);
   return nextObject_++;
 }
 
-BrushHandle FakeSystem::CreateBrush(const BrushRequest& request) {
+BrushHandle FakeSystem::MakeBrush(const BrushRequest& request) {
   createdBrushes.push_back(request);
   return nextObject_++;
 }

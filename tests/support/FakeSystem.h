@@ -29,11 +29,11 @@ class FakeSystem : public SystemServices {
   std::u16string AnsiToWide(std::string_view text) override;
   int ScreenPixelsPerInch() override { return pixelsPerInch; }
   std::uint32_t SystemColor(int index) override;
-  FontHandle CreateFont(const FontRequest& request) override;
+  FontHandle MakeFont(const FontRequest& request) override;
   void DeleteFont(FontHandle font) override;
   int TextHeight(FontHandle font, std::string_view text) override;
-  PenHandle CreatePen(const PenRequest& request) override;
-  BrushHandle CreateBrush(const BrushRequest& request) override;
+  PenHandle MakePen(const PenRequest& request) override;
+  BrushHandle MakeBrush(const BrushRequest& request) override;
   void DeleteObject(std::uintptr_t object) override;
 
   // Test controls.

@@ -1,5 +1,4 @@
 #include <windows.h>
-#undef CreateFont
 
 #include <gtest/gtest.h>
 

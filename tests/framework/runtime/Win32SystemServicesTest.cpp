@@ -1,7 +1,6 @@
 #include "framework/runtime/Win32SystemServices.h"
 
 #include <windows.h>
-#undef CreateFont
 
 #include <gtest/gtest.h>
 
@@ -94,7 +93,7 @@ TEST_F(Win32SystemServicesTest, FontRequestReachesTheSystemFont) {
   request.charset = RUSSIAN_CHARSET;
   request.pitch = 2;
   request.faceName = "MS Sans Serif";
-  const FontHandle font = system.CreateFont(request);
+  const FontHandle font = system.MakeFont(request);
   ASSERT_NE(font, 0u);
   const LOGFONTA made = Describe(font);
   system.DeleteFont(font);
@@ -114,7 +113,7 @@ TEST_F(Win32SystemServicesTest, PlainVariablePitchFontIsNormalWeight) {
   request.height = -13;
   request.pitch = 1;
   request.faceName = "Arial";
-  const FontHandle font = system.CreateFont(request);
+  const FontHandle font = system.MakeFont(request);
   ASSERT_NE(font, 0u);
   const LOGFONTA made = Describe(font);
   system.DeleteFont(font);
@@ -126,7 +125,7 @@ TEST_F(Win32SystemServicesTest, PlainVariablePitchFontIsNormalWeight) {
 TEST_F(Win32SystemServicesTest, OverlongFaceNameIsCutToTheSystemLimit) {
   FontRequest request;
   request.faceName = std::string(40, 'x');
-  const FontHandle font = system.CreateFont(request);
+  const FontHandle font = system.MakeFont(request);
   ASSERT_NE(font, 0u);
   const LOGFONTA made = Describe(font);
   system.DeleteFont(font);
@@ -139,8 +138,8 @@ TEST_F(Win32SystemServicesTest, TextHeightGrowsWithTheFont) {
   small.faceName = "Arial";
   FontRequest large = small;
   large.height = -40;
-  const FontHandle smallFont = system.CreateFont(small);
-  const FontHandle largeFont = system.CreateFont(large);
+  const FontHandle smallFont = system.MakeFont(small);
+  const FontHandle largeFont = system.MakeFont(large);
   const int smallHeight = system.TextHeight(smallFont, "0");
   const int largeHeight = system.TextHeight(largeFont, "0");
   system.DeleteFont(smallFont);
@@ -151,7 +150,7 @@ TEST_F(Win32SystemServicesTest, TextHeightGrowsWithTheFont) {
 }
 
 TEST_F(Win32SystemServicesTest, PenRequestReachesTheSystemPen) {
-  const PenHandle pen = system.CreatePen(PenRequest{.style = 2, .width = 3, .color = 0x123456});
+  const PenHandle pen = system.MakePen(PenRequest{.style = 2, .width = 3, .color = 0x123456});
   ASSERT_NE(pen, 0u);
   LOGPEN made = {};
   GetObjectA(reinterpret_cast<HPEN>(pen), sizeof made, &made);
@@ -168,9 +167,9 @@ LOGBRUSH DescribeBrush(BrushHandle brush) {
 }
 
 TEST_F(Win32SystemServicesTest, BrushStylesMapToSolidHollowAndHatches) {
-  const BrushHandle solid = system.CreateBrush(BrushRequest{.style = 0, .color = 0x00FF00});
-  const BrushHandle hollow = system.CreateBrush(BrushRequest{.style = 1, .color = 0});
-  const BrushHandle cross = system.CreateBrush(BrushRequest{.style = 7, .color = 0x0000FF});
+  const BrushHandle solid = system.MakeBrush(BrushRequest{.style = 0, .color = 0x00FF00});
+  const BrushHandle hollow = system.MakeBrush(BrushRequest{.style = 1, .color = 0});
+  const BrushHandle cross = system.MakeBrush(BrushRequest{.style = 7, .color = 0x0000FF});
   const LOGBRUSH solidMade = DescribeBrush(solid);
   const LOGBRUSH hollowMade = DescribeBrush(hollow);
   const LOGBRUSH crossMade = DescribeBrush(cross);
