@@ -1,0 +1,84 @@
+// Reading and skipping a definition of a root with 10,000 component records.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "framework/streaming/Reader.h"
+#include "framework/streaming/Stream.h"
+#include "tests/framework/streaming/FormBytes.h"
+#include "tests/framework/streaming/FormWalk.h"
+#include "tests/support/FakeSystem.h"
+
+namespace {
+
+using namespace sx;
+using sx::testing::FormBytes;
+
+constexpr int kRecords = 10000;
+
+const std::vector<std::uint8_t>& Definition() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    FormBytes form;
+    form.Signature().Object("TForm1", "Form1");
+    form.Entry("Left").Int(341).Entry("Top").Int(157).Entry("Caption").String("Sonderix");
+    form.Entry("Font.Style").Set({}).Entry("PixelsPerInch").Int(96).End();
+    for (int i = 0; i < kRecords; ++i) {
+      const std::string number = std::to_string(i);
+      form.Object("TButton", "Button" + number);
+      form.Entry("Left").Int(8 + (i % 40) * 80).Entry("Top").Int(8 + (i / 40) * 30);
+      form.Entry("Width").Int(75).Entry("Height").Int(25);
+      form.Entry("Hint").String("Press " + number);
+      form.Entry("Cursor").Ident("crHandPoint");
+      form.Entry("Font.Style").Set({"fsBold", "fsUnderline"});
+      // "Кнопка" in UTF-8, then the number.
+      form.Entry("Caption").Utf8("\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0 " + number);
+      form.Entry("TabOrder").Int(i).Entry("Default").Tag(TagFalse);
+      form.End().End();
+    }
+    form.End();
+    return form.bytes;
+  }();
+  return bytes;
+}
+
+sx::testing::FakeSystem& System() {
+  static sx::testing::FakeSystem* system = [] {
+    auto* s = new sx::testing::FakeSystem();
+    s->Install();
+    return s;
+  }();
+  return *system;
+}
+
+void BM_ReadRecords(benchmark::State& state) {
+  System();
+  const auto& bytes = Definition();
+  for (auto _ : state) {
+    TCustomMemoryStream stream(bytes);
+    TReader reader(stream);
+    const sx::testing::WalkTotals totals = sx::testing::WalkDefinition(reader);
+    if (totals.objects != kRecords + 1) state.SkipWithError("records lost");
+    benchmark::DoNotOptimize(totals);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+  state.counters["records"] = kRecords + 1;
+}
+BENCHMARK(BM_ReadRecords)->Unit(benchmark::kMillisecond);
+
+void BM_SkipRecords(benchmark::State& state) {
+  System();
+  const auto& bytes = Definition();
+  for (auto _ : state) {
+    TCustomMemoryStream stream(bytes);
+    TReader reader(stream);
+    reader.CheckSignature();
+    reader.SkipObjectRecord(true);
+    if (reader.Position() != static_cast<std::int64_t>(bytes.size()))
+      state.SkipWithError("stopped early");
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(BM_SkipRecords)->Unit(benchmark::kMillisecond);
+
+}  // namespace
