@@ -1,0 +1,289 @@
+// How messages find their control: reflection from the parent back to the child, the
+// window properties and the registered message seen from outside, the exception boundary,
+// and mouse messages over windowless children.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "framework/controls/ExceptionBoundary.h"
+#include "framework/runtime/Exception.h"
+#include "tests/framework/controls/ControlTestSupport.h"
+
+namespace sx::testing {
+namespace {
+
+class TClickCounter : public TObject {
+ public:
+  void Clicked(TObject* sender) {
+    ++count;
+    last = sender;
+  }
+  void Throw(TObject*) { throw EInvalidOperation("boom in a click"); }
+  int count = 0;
+  TObject* last = nullptr;
+};
+
+// A message handler that fails on WM_USER and passes everything else on.
+class TFailingHandler : public TObject {
+ public:
+  explicit TFailingHandler(TControl* control) : previous_(control->GetMessageHandler()) {
+    control->SetMessageHandler(MakeEvent<&TFailingHandler::Handle>(this));
+  }
+  void Handle(TMessage& message) {
+    if (message.Msg == WM_USER) throw EInvalidOperation("boom in a handler");
+    previous_(message);
+  }
+
+ private:
+  TControl::MessageHandler previous_;
+};
+
+// A parent that answers every context menu itself.
+class TMenuAnswer : public TObject {
+ public:
+  explicit TMenuAnswer(TControl* control) : previous_(control->GetMessageHandler()) {
+    control->SetMessageHandler(MakeEvent<&TMenuAnswer::Handle>(this));
+  }
+  void Handle(TMessage& message) {
+    if (message.Msg == WM_CONTEXTMENU) {
+      ++offered;
+      message.Result = 1;
+      return;
+    }
+    previous_(message);
+  }
+  int offered = 0;
+
+ private:
+  TControl::MessageHandler previous_;
+};
+
+char g_name[64];
+
+const char* ProcessProperty() {
+  wsprintfA(g_name, "Ostrel%08X", GetCurrentProcessId());
+  return g_name;
+}
+
+const char* ControlProperty() {
+  wsprintfA(g_name, "ControlOfs%08X%08X",
+            static_cast<unsigned>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(nullptr))),
+            GetCurrentThreadId());
+  return g_name;
+}
+
+using MessageRoutingTest = ControlTest;
+
+TEST_F(MessageRoutingTest, ButtonClickReachesTheButtonAsReflectedCommand) {
+  auto* button = Make<TTestButton>(form);
+  TClickCounter counter;
+  button->SetOnClick(MakeEvent<&TClickCounter::Clicked>(&counter));
+  ASSERT_TRUE(button->HandleAllocated());
+
+  // The system button tells its parent window; the parent hands the command back.
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(counter.last, button);
+}
+
+TEST_F(MessageRoutingTest, NotifyReachesTheSendingChildWithItsResult) {
+  auto* button = Make<TTestButton>(form);
+  NMHDR header{button->Handle(), 7, 42};
+
+  const LRESULT result =
+      SendMessageA(form->Handle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+
+  EXPECT_EQ(result, 0x1234);
+  ASSERT_EQ(button->notifies.size(), 1u);
+  EXPECT_EQ(button->notifies[0].Msg, FWM_NOTIFY);
+  EXPECT_EQ(button->notifies[0].LParam, reinterpret_cast<LPARAM>(&header));
+}
+
+TEST_F(MessageRoutingTest, EditColourQueryIsAnsweredWithTheEditsBrushAndColours) {
+  auto* edit = Make<TTestEdit>(form);
+  edit->SetColor(clYellow);
+  edit->Font()->SetColor(clBlue);
+  HDC dc = CreateCompatibleDC(nullptr);
+
+  const LRESULT brush = SendMessageA(form->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                     reinterpret_cast<LPARAM>(edit->Handle()));
+
+  EXPECT_EQ(brush, static_cast<LRESULT>(edit->Brush()->Handle()));
+  EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 255));
+  EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 0));
+  DeleteDC(dc);
+}
+
+TEST_F(MessageRoutingTest, ColourQueryAboutAForeignChildGetsTheClassAnswer) {
+  HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, form->Handle(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(foreign, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+
+  // Reflecting it to a window that does not know the reflected query would leave the
+  // child without a brush to paint with.
+  const LRESULT brush =
+      SendMessageA(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(foreign));
+
+  EXPECT_NE(brush, 0);
+  EXPECT_NE(brush, static_cast<LRESULT>(form->Brush()->Handle()));
+  DeleteDC(dc);
+  DestroyWindow(foreign);
+}
+
+TEST_F(MessageRoutingTest, CommandFromAWindowWithoutControlIsNotReflected) {
+  auto* button = Make<TTestButton>(form);
+  TClickCounter counter;
+  button->SetOnClick(MakeEvent<&TClickCounter::Clicked>(&counter));
+  HWND foreign = CreateWindowExA(0, "BUTTON", "", WS_CHILD, 0, 0, 10, 10, form->Handle(), nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+  TMessageSpy spy(button);
+
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
+               reinterpret_cast<LPARAM>(foreign));
+
+  EXPECT_EQ(spy.Count(FWM_COMMAND), 0);
+  EXPECT_EQ(counter.count, 0);
+  DestroyWindow(foreign);
+}
+
+TEST_F(MessageRoutingTest, WindowCarriesBothPropertiesPointingAtItsControl) {
+  auto* edit = Make<TTestEdit>(form);
+
+  EXPECT_EQ(GetPropA(edit->Handle(), ProcessProperty()), edit);
+  EXPECT_EQ(GetPropA(edit->Handle(), ControlProperty()), edit);
+}
+
+TEST_F(MessageRoutingTest, RegisteredMessageIsAnsweredWithTheControl) {
+  auto* edit = Make<TTestEdit>(form);
+  const UINT query = RegisterWindowMessageA(ControlProperty());
+
+  EXPECT_EQ(SendMessageA(edit->Handle(), query, 0, 0), reinterpret_cast<LRESULT>(edit));
+  EXPECT_EQ(SendMessageA(form->Handle(), query, 0, 0), reinterpret_cast<LRESULT>(form));
+}
+
+TEST_F(MessageRoutingTest, ChildWindowWithoutIdGetsItsHandleAsId) {
+  auto* edit = Make<TTestEdit>(form);
+
+  EXPECT_EQ(static_cast<UINT_PTR>(GetDlgCtrlID(edit->Handle())),
+            reinterpret_cast<UINT_PTR>(edit->Handle()));
+}
+
+TEST_F(MessageRoutingTest, ExceptionInAHandlerIsReportedAndDoesNotEscape) {
+  auto* edit = Make<TTestEdit>(form);
+  TFailingHandler failing(edit);
+
+  const LRESULT result = SendMessageA(edit->Handle(), WM_USER, 0, 0);
+
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(ReportedExceptions().size(), 1u);
+  EXPECT_EQ(ReportedExceptions()[0].sender, edit);
+  EXPECT_EQ(ReportedExceptions()[0].message, "boom in a handler");
+  ReportedExceptions().clear();
+  // The window goes on working.
+  EXPECT_TRUE(SetWindowTextA(edit->Handle(), "still alive"));
+  edit->SetMessageHandler({});
+}
+
+TEST_F(MessageRoutingTest, ExceptionInAClickHandlerIsReportedByTheWindowThatGotTheCommand) {
+  auto* button = Make<TTestButton>(form);
+  TClickCounter counter;
+  button->SetOnClick(MakeEvent<&TClickCounter::Throw>(&counter));
+
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+
+  ASSERT_EQ(ReportedExceptions().size(), 1u);
+  EXPECT_EQ(ReportedExceptions()[0].sender, form);
+  EXPECT_EQ(ReportedExceptions()[0].message, "boom in a click");
+  ReportedExceptions().clear();
+}
+
+TEST_F(MessageRoutingTest, ContextMenuAnsweredByTheParentStopsThere) {
+  auto* edit = Make<TTestEdit>(form);
+  TMenuAnswer answer(form);
+  TMessageSpy spy(edit);
+
+  // Had the edit's own window procedure seen it, it would have opened its menu.
+  const LRESULT result = SendMessageA(edit->Handle(), WM_CONTEXTMENU,
+                                      reinterpret_cast<WPARAM>(edit->Handle()), MAKELPARAM(-1, -1));
+
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(answer.offered, 1);
+  EXPECT_EQ(spy.Count(WM_CONTEXTMENU), 1);
+  form->SetMessageHandler({});
+}
+
+TEST_F(MessageRoutingTest, MouseMessageOverAPlainChildGoesToThatChild) {
+  auto* plain = Make<TTestPlain>(form, 20, 30, 50, 40);
+  TMessageSpy spy(plain);
+
+  SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(25, 36));
+
+  ASSERT_EQ(spy.Count(WM_MOUSEMOVE), 1);
+  EXPECT_EQ(spy.seen.back().LParam, MAKELPARAM(5, 6));
+}
+
+TEST_F(MessageRoutingTest, LeftClickOnAPlainChildCapturesTheMouseAndClicksIt) {
+  auto* plain = Make<TTestPlain>(form, 20, 30, 50, 40);
+  TClickCounter counter;
+  plain->SetOnClick(MakeEvent<&TClickCounter::Clicked>(&counter));
+
+  SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 36));
+  EXPECT_EQ(CaptureControl(), plain);
+  EXPECT_TRUE(plain->ControlStateOf().Contains(ControlState::LButtonDown));
+  // Captured, the child also gets what happens outside it.
+  SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(30, 40));
+
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(plain->ControlStateOf().Contains(ControlState::LButtonDown));
+}
+
+TEST_F(MessageRoutingTest, ButtonReleasedOutsideThePlainChildDoesNotClick) {
+  auto* plain = Make<TTestPlain>(form, 20, 30, 50, 40);
+  TClickCounter counter;
+  plain->SetOnClick(MakeEvent<&TClickCounter::Clicked>(&counter));
+
+  SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 36));
+  SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(300, 200));
+
+  EXPECT_EQ(counter.count, 0);
+}
+
+TEST_F(MessageRoutingTest, CancelModeReachesThePlainChildHoldingTheCapture) {
+  auto* plain = Make<TTestPlain>(form, 20, 30, 50, 40);
+  SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 36));
+  TMessageSpy spy(plain);
+
+  SendMessageA(form->Handle(), WM_CANCELMODE, 0, 0);
+
+  EXPECT_EQ(spy.Count(WM_CANCELMODE), 1);
+  ReleaseCapture();
+}
+
+TEST_F(MessageRoutingTest, DoubleClickWithoutTheDoubleClickStyleArrivesAsButtonDown) {
+  auto* plain = Make<TTestPlain>(form, 20, 30, 50, 40);
+  plain->SetControlStyle(plain->ControlStyleOf() - TControlStyle{ControlStyle::DoubleClicks});
+
+  plain->DeliverMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+
+  // The button-down handling ran: a click is pending.
+  EXPECT_TRUE(plain->ControlStateOf().Contains(ControlState::Clicked));
+  SetCaptureControl(nullptr);
+}
+
+TEST_F(MessageRoutingTest, SystemFontChangeReachesGrandchildren) {
+  auto* panel = Make<TTestPanel>(form, 0, 0, 200, 100);
+  auto* plain = Make<TTestPlain>(panel);
+  TMessageSpy spy(plain);
+
+  form->DeliverMessage(FWM_SYSFONTCHANGED);
+
+  EXPECT_EQ(spy.Count(FWM_SYSFONTCHANGED), 1);
+}
+
+}  // namespace
+}  // namespace sx::testing
