@@ -1,0 +1,256 @@
+#include "framework/controls/Timer.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "framework/runtime/Exception.h"
+#include "tests/framework/controls/ControlTestSupport.h"
+
+namespace sx::testing {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Dispatches the thread's messages until `done` holds or the time is up; true when done.
+bool PumpUntil(milliseconds limit, const std::function<bool()>& done) {
+  const Clock::time_point end = Clock::now() + limit;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    const Clock::time_point now = Clock::now();
+    if (now >= end) return false;
+    const auto wait = std::chrono::duration_cast<milliseconds>(end - now).count() + 1;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait), QS_ALLINPUT);
+  }
+}
+
+void PumpFor(milliseconds span) {
+  PumpUntil(span, [] { return false; });
+}
+
+class TickRecorder : public TObject {
+ public:
+  void Tick(TObject* sender) {
+    times.push_back(Clock::now());
+    senders.push_back(sender);
+    if (failing) throw Exception("tick failed");
+  }
+  TNotifyEvent Event() { return MakeEvent<&TickRecorder::Tick>(this); }
+  std::size_t Count() const { return times.size(); }
+  bool WaitFor(std::size_t count, milliseconds limit = milliseconds(3000)) {
+    return PumpUntil(limit, [&] { return times.size() >= count; });
+  }
+
+  std::vector<Clock::time_point> times;
+  std::vector<TObject*> senders;
+  bool failing = false;
+};
+
+// Whether the timer's window has a system timer; the check kills it.
+bool HasSystemTimer(const TTimer* timer) {
+  return KillTimer(timer->WindowHandle(), 1) != FALSE;
+}
+
+UINT_PTR WINAPI RefuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+  return 0;
+}
+
+class TimerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ReportedExceptions().clear(); }
+  void TearDown() override {
+    FreeAndNil(timer);
+    TTimer::ReplaceSetTimer(nullptr);
+    ReportedExceptions().clear();
+  }
+
+  TTimer* MakeTimer(std::uint32_t interval) {
+    timer = New<TTimer>(nullptr);
+    timer->SetInterval(interval);
+    return timer;
+  }
+
+  TTimer* timer = nullptr;
+  TickRecorder ticks;
+};
+
+TEST_F(TimerTest, TicksRepeatedlyWithTheTimerAsSender) {
+  MakeTimer(60)->SetOnTimer(ticks.Event());
+  ASSERT_TRUE(ticks.WaitFor(3));
+  for (TObject* sender : ticks.senders)
+    EXPECT_EQ(sender, timer);
+  for (std::size_t i = 1; i < ticks.Count(); ++i)
+    EXPECT_GE(ticks.times[i] - ticks.times[i - 1], milliseconds(45));
+}
+
+TEST_F(TimerTest, UtilityWindowIsAHiddenToolPopupOfItsOwnClass) {
+  MakeTimer(1000);
+  HWND window = timer->WindowHandle();
+  ASSERT_TRUE(IsWindow(window));
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  EXPECT_STREQ(className, "TPUtilWindow");
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE(style & WS_VISIBLE);
+  EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  WNDCLASSA registered{};
+  ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "TPUtilWindow", &registered));
+  EXPECT_EQ(registered.lpfnWndProc, &DefWindowProcA);
+}
+
+int g_staleProcedureCalls = 0;
+LRESULT CALLBACK StaleProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ++g_staleProcedureCalls;
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+TEST_F(TimerTest, ClassLeftWithAnotherProcedureIsRegisteredAnew) {
+  // No utility window may be alive for the class to go.
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  UnregisterClassA("TPUtilWindow", module);
+  WNDCLASSA stale{};
+  stale.lpfnWndProc = &StaleProcedure;
+  stale.hInstance = module;
+  stale.lpszClassName = "TPUtilWindow";
+  ASSERT_TRUE(RegisterClassA(&stale));
+  g_staleProcedureCalls = 0;
+
+  MakeTimer(50)->SetOnTimer(ticks.Event());
+
+  WNDCLASSA registered{};
+  ASSERT_TRUE(GetClassInfoA(module, "TPUtilWindow", &registered));
+  EXPECT_EQ(registered.lpfnWndProc, &DefWindowProcA);
+  EXPECT_EQ(g_staleProcedureCalls, 0);
+  EXPECT_TRUE(ticks.WaitFor(1));
+}
+
+TEST_F(TimerTest, IntervalZeroSetsNoSystemTimer) {
+  MakeTimer(0)->SetOnTimer(ticks.Event());
+  EXPECT_TRUE(timer->Enabled());
+  EXPECT_FALSE(HasSystemTimer(timer));
+}
+
+TEST_F(TimerTest, NoHandlerSetsNoSystemTimer) {
+  MakeTimer(50);
+  timer->SetEnabled(false);
+  timer->SetEnabled(true);
+  EXPECT_FALSE(HasSystemTimer(timer));
+}
+
+TEST_F(TimerTest, AssigningTheHandlerStartsTheTimer) {
+  MakeTimer(50)->SetOnTimer(ticks.Event());
+  EXPECT_TRUE(HasSystemTimer(timer));
+}
+
+// Each update kills the system timer and sets it again: the next tick comes one whole
+// interval after the update, not when the old period would have ended.
+struct RestartCase {
+  const char* name;
+  void (*update)(TTimer& timer, TickRecorder& ticks);
+};
+
+class TimerRestartTest : public TimerTest, public ::testing::WithParamInterface<RestartCase> {};
+
+TEST_P(TimerRestartTest, UpdateRestartsThePeriod) {
+  MakeTimer(500)->SetOnTimer(ticks.Event());
+  PumpFor(milliseconds(250));
+  ASSERT_EQ(ticks.Count(), 0u) << "the machine is too slow for this timing";
+  GetParam().update(*timer, ticks);
+  const Clock::time_point updated = Clock::now();
+  ASSERT_TRUE(ticks.WaitFor(1));
+  EXPECT_GE(ticks.times[0] - updated, milliseconds(440));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Updates, TimerRestartTest,
+    ::testing::Values(
+        RestartCase{"DisableEnable",
+                    [](TTimer& timer, TickRecorder&) {
+                      timer.SetEnabled(false);
+                      timer.SetEnabled(true);
+                    }},
+        RestartCase{"IntervalChange", [](TTimer& timer, TickRecorder&) { timer.SetInterval(499); }},
+        RestartCase{"SameHandler",
+                    [](TTimer& timer, TickRecorder& ticks) { timer.SetOnTimer(ticks.Event()); }}),
+    [](const ::testing::TestParamInfo<RestartCase>& info) { return info.param.name; });
+
+TEST_F(TimerTest, EnablingAnEnabledTimerKeepsThePeriod) {
+  MakeTimer(500)->SetOnTimer(ticks.Event());
+  PumpFor(milliseconds(250));
+  ASSERT_EQ(ticks.Count(), 0u) << "the machine is too slow for this timing";
+  timer->SetEnabled(true);
+  timer->SetInterval(500);
+  const Clock::time_point updated = Clock::now();
+  ASSERT_TRUE(ticks.WaitFor(1));
+  EXPECT_LT(ticks.times[0] - updated, milliseconds(400));
+}
+
+TEST_F(TimerTest, FailingHandlerIsReportedOncePerTickAndTheTimerGoesOn) {
+  ticks.failing = true;
+  MakeTimer(40)->SetOnTimer(ticks.Event());
+  ASSERT_TRUE(ticks.WaitFor(4));
+  PumpFor(milliseconds(0));
+  ASSERT_EQ(ReportedExceptions().size(), ticks.Count());
+  for (const ReportedException& reported : ReportedExceptions()) {
+    EXPECT_EQ(reported.sender, timer);
+    EXPECT_EQ(reported.message, "tick failed");
+  }
+}
+
+TEST_F(TimerTest, DestroyingTheOwnerStopsTheTicks) {
+  TComponent* owner = New<TComponent>(nullptr);
+  auto* owned = New<TTimer>(owner);
+  owned->SetInterval(40);
+  owned->SetOnTimer(ticks.Event());
+  ASSERT_TRUE(ticks.WaitFor(1));
+  HWND window = owned->WindowHandle();
+
+  owner->Free();
+  const std::size_t before = ticks.Count();
+  PumpFor(milliseconds(250));
+
+  EXPECT_EQ(ticks.Count(), before);
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(TimerTest, RefusedTimerRaisesAndKeepsEnabled) {
+  MakeTimer(50)->SetEnabled(false);
+  timer->SetOnTimer(ticks.Event());
+  TTimer::ReplaceSetTimer(&RefuseTimer);
+  try {
+    timer->SetEnabled(true);
+    ADD_FAILURE() << "no error raised";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), "Not enough timers available");
+  }
+  EXPECT_TRUE(timer->Enabled());
+  EXPECT_FALSE(HasSystemTimer(timer));
+}
+
+TEST_F(TimerTest, EnablingAgainAfterARefusalDoesNotRetry) {
+  MakeTimer(50)->SetEnabled(false);
+  timer->SetOnTimer(ticks.Event());
+  TTimer::ReplaceSetTimer(&RefuseTimer);
+  EXPECT_THROW(timer->SetEnabled(true), EOutOfResources);
+  TTimer::ReplaceSetTimer(nullptr);
+
+  timer->SetEnabled(true);
+  EXPECT_FALSE(HasSystemTimer(timer));
+  timer->SetEnabled(false);
+  timer->SetEnabled(true);
+  EXPECT_TRUE(HasSystemTimer(timer));
+}
+
+}  // namespace
+}  // namespace sx::testing

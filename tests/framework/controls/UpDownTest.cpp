@@ -1,0 +1,354 @@
+#include "framework/controls/UpDown.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "framework/controls/Edit.h"
+#include "framework/runtime/Exception.h"
+#include "framework/streaming/Reader.h"
+#include "framework/streaming/Stream.h"
+#include "tests/framework/controls/ControlTestSupport.h"
+#include "tests/support/StreamBuilder.h"
+
+namespace sx::testing {
+
+// A host whose definitions may hold fields and spin buttons.
+class TSpinForm : public TTestForm {
+  SX_CLASS(TSpinForm)
+  using TTestForm::TTestForm;
+};
+
+namespace {
+
+constexpr const ClassInfo* kSpinFormFieldClasses[] = {&TEdit::StaticClass, &TUpDown::StaticClass};
+
+}  // namespace
+
+constinit const ClassInfo TSpinForm::StaticClass{
+    .name = "TSpinForm",
+    .parent = &TTestForm::StaticClass,
+    .construct = &ConstructComponent<TSpinForm>,
+    .fieldClasses = kSpinFormFieldClasses,
+};
+
+namespace {
+
+// A window's bounds in its parent's client coordinates.
+RECT WindowBounds(HWND window) {
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+  return bounds;
+}
+
+void ExpectBounds(HWND window, int left, int top, int width, int height) {
+  const RECT bounds = WindowBounds(window);
+  EXPECT_EQ(bounds.left, left);
+  EXPECT_EQ(bounds.top, top);
+  EXPECT_EQ(bounds.right - bounds.left, width);
+  EXPECT_EQ(bounds.bottom - bounds.top, height);
+}
+
+// Presses and releases the mouse on one arrow of a vertical spin button.
+void ClickArrow(TCustomUpDown* spin, bool up) {
+  HWND window = spin->Handle();
+  RECT client{};
+  GetClientRect(window, &client);
+  const LPARAM point = MAKELPARAM(client.right / 2, up ? client.bottom / 4 : client.bottom * 3 / 4);
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  SendMessageA(window, WM_LBUTTONUP, 0, point);
+}
+
+void ClickUp(TCustomUpDown* spin, int times = 1) {
+  for (int i = 0; i < times; ++i)
+    ClickArrow(spin, true);
+}
+
+void ClickDown(TCustomUpDown* spin, int times = 1) {
+  for (int i = 0; i < times; ++i)
+    ClickArrow(spin, false);
+}
+
+int WindowPosition(TCustomUpDown* spin) {
+  return static_cast<short>(LOWORD(SendMessageA(spin->Handle(), UDM_GETPOS, 0, 0)));
+}
+
+HWND Buddy(TCustomUpDown* spin) {
+  return reinterpret_cast<HWND>(SendMessageA(spin->Handle(), UDM_GETBUDDY, 0, 0));
+}
+
+// Records the spin button's events.
+class SpinEvents : public TObject {
+ public:
+  struct Changing {
+    std::int16_t value;
+    TUpDownDirection direction;
+  };
+
+  void Click(TObject*, TUDBtnType button) { clicks.push_back(button); }
+  void ChangingEx(TObject*, bool&, std::int16_t value, TUpDownDirection direction) {
+    changes.push_back({value, direction});
+  }
+  void Forbid(TObject*, bool& allow) { allow = false; }
+
+  std::vector<TUDBtnType> clicks;
+  std::vector<Changing> changes;
+};
+
+class UpDownTest : public ControlTest {
+ protected:
+  // A field at 8, 8 with its spin button right of it, as the main window has them.
+  void MakePair(std::int16_t max = 59) {
+    edit = Make<TEdit>(form, 8, 8, 41, 21);
+    edit->SetName("Edit1");
+    edit->SetReadOnly(true);
+    edit->SetText("0");
+    spin = Make<TUpDown>(form, 49, 8, 16, 21);
+    spin->SetName("UpDown1");
+    spin->SetMax(max);
+    spin->SetAssociate(edit);
+  }
+
+  TEdit* edit = nullptr;
+  TUpDown* spin = nullptr;
+  SpinEvents events;
+};
+
+// --- The window -------------------------------------------------------------------------------
+
+TEST_F(UpDownTest, WindowIsTheSystemUpDownUnderTheClassName) {
+  spin = Make<TUpDown>(form, 193, 8, 16, 21);
+  HWND window = spin->Handle();
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  EXPECT_STREQ(className, "TUpDown");
+  EXPECT_EQ(GetClassLongA(window, GCL_STYLE), static_cast<DWORD>(CS_DBLCLKS));
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  EXPECT_EQ(style & 0xFF, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS);
+  ExpectBounds(window, 193, 8, 16, 21);
+}
+
+TEST_F(UpDownTest, AttachingKeepsTheFieldAndPutsTheButtonsRightOfIt) {
+  MakePair();
+  ExpectBounds(edit->Handle(), 8, 8, 41, 21);
+  ExpectBounds(spin->Handle(), 49, 8, 16, 21);
+  EXPECT_EQ(edit->Width(), 41);
+  EXPECT_EQ(spin->Left(), 49);
+  EXPECT_EQ(Buddy(spin), edit->Handle());
+}
+
+TEST_F(UpDownTest, AssociateResolvedBeforeTheWindowIsAttachedWhenItIsMade) {
+  // As after loading: both read, no window yet, the reference set; then shown.
+  auto* panel = New<TTestPanel>(form);
+  panel->ChangeBounds(0, 0, 300, 100);
+  edit = New<TEdit>(form);
+  edit->ChangeBounds(8, 8, 41, 21);
+  edit->SetParentControl(panel);
+  spin = New<TUpDown>(form);
+  spin->ChangeBounds(49, 8, 16, 21);
+  spin->SetParentControl(panel);
+  spin->SetAssociate(edit);
+  ASSERT_FALSE(spin->HandleAllocated());
+
+  panel->SetParentControl(form);
+
+  EXPECT_EQ(Buddy(spin), edit->Handle());
+  ExpectBounds(edit->Handle(), 8, 8, 41, 21);
+  ExpectBounds(spin->Handle(), 49, 8, 16, 21);
+}
+
+// --- Steps ------------------------------------------------------------------------------------
+
+TEST_F(UpDownTest, FieldFollowsTheClicks) {
+  MakePair();
+  ClickUp(spin, 3);
+  EXPECT_EQ(edit->Text(), "3");
+  ClickDown(spin);
+  EXPECT_EQ(edit->Text(), "2");
+  EXPECT_EQ(spin->Position(), 2);
+}
+
+TEST_F(UpDownTest, ClickUpAtMaxStaysAtMax) {
+  MakePair(59);
+  spin->SetPosition(58);
+  ClickUp(spin, 2);
+  EXPECT_EQ(WindowPosition(spin), 59);
+  EXPECT_EQ(edit->Text(), "59");
+}
+
+TEST_F(UpDownTest, ClickDownAtMinStaysAtMin) {
+  MakePair();
+  ClickDown(spin);
+  EXPECT_EQ(WindowPosition(spin), 0);
+  EXPECT_EQ(edit->Text(), "0");
+}
+
+TEST_F(UpDownTest, ClicksRaiseOnClickWithTheirDirection) {
+  MakePair();
+  spin->SetOnClick(MakeEvent<&SpinEvents::Click>(&events));
+  ClickUp(spin, 2);
+  ClickDown(spin);
+  EXPECT_EQ(events.clicks, (std::vector<TUDBtnType>{btNext, btNext, btPrev}));
+}
+
+TEST_F(UpDownTest, ClickAgainstTheEndRaisesNoOnClick) {
+  MakePair();
+  spin->SetOnClick(MakeEvent<&SpinEvents::Click>(&events));
+  ClickDown(spin);
+  EXPECT_TRUE(events.clicks.empty());
+}
+
+TEST_F(UpDownTest, OnChangingExSeesTheNewValueAndDirection) {
+  MakePair(59);
+  spin->SetOnChangingEx(MakeEvent<&SpinEvents::ChangingEx>(&events));
+  ClickUp(spin);
+  spin->SetPosition(59);
+  events.changes.clear();
+  ClickUp(spin);
+  ASSERT_EQ(events.changes.size(), 1u);
+  EXPECT_EQ(events.changes[0].value, 60);
+  EXPECT_EQ(events.changes[0].direction, updNone);
+}
+
+TEST_F(UpDownTest, ForbiddenStepLeavesPositionAndField) {
+  MakePair();
+  spin->SetOnChanging(MakeEvent<&SpinEvents::Forbid>(&events));
+  ClickUp(spin);
+  EXPECT_EQ(WindowPosition(spin), 0);
+  EXPECT_EQ(edit->Text(), "0");
+}
+
+TEST_F(UpDownTest, StepStartsFromTheNumberTheFieldShows) {
+  MakePair();
+  spin->SetOnClick(MakeEvent<&SpinEvents::Click>(&events));
+  ClickUp(spin, 5);
+  edit->SetText("2");  // as the countdown writes it
+  events.clicks.clear();
+
+  ClickUp(spin);
+
+  EXPECT_EQ(edit->Text(), "3");
+  EXPECT_EQ(WindowPosition(spin), 3);
+  EXPECT_EQ(events.clicks, std::vector<TUDBtnType>{btNext});
+}
+
+TEST_F(UpDownTest, IncrementSetOnTheWindowIsTheStep) {
+  MakePair();
+  spin->SetIncrement(5);
+  ClickUp(spin, 2);
+  EXPECT_EQ(edit->Text(), "10");
+}
+
+// --- The associate ----------------------------------------------------------------------------
+
+TEST_F(UpDownTest, AssociatingWritesThePositionIntoTheField) {
+  edit = Make<TEdit>(form, 8, 8, 41, 21);
+  spin = Make<TUpDown>(form, 49, 8, 16, 21);
+  spin->SetPosition(4);
+  spin->SetAssociate(edit);
+  EXPECT_EQ(edit->Text(), "4");
+}
+
+TEST_F(UpDownTest, SecondSpinButtonForTheSameFieldRaises) {
+  MakePair();
+  auto* other = Make<TUpDown>(form, 121, 8, 16, 21);
+  other->SetName("UpDown2");
+  try {
+    other->SetAssociate(edit);
+    ADD_FAILURE() << "no error raised";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.ClassName(), "Exception");
+    EXPECT_EQ(e.Message(), "Edit1 is already associated with UpDown1");
+  }
+  EXPECT_EQ(other->Associate(), nullptr);
+  EXPECT_EQ(spin->Associate(), edit);
+}
+
+TEST_F(UpDownTest, FieldOfAnotherParentIsRefusedSilently) {
+  auto* panel = Make<TTestPanel>(form, 0, 40, 200, 50);
+  edit = Make<TEdit>(panel, 8, 8, 41, 21);
+  spin = Make<TUpDown>(form, 49, 8, 16, 21);
+  spin->SetAssociate(edit);
+  EXPECT_EQ(spin->Associate(), nullptr);
+  EXPECT_EQ(Buddy(spin), nullptr);
+}
+
+TEST_F(UpDownTest, ClearingTheAssociateDetachesTheWindow) {
+  MakePair();
+  spin->SetAssociate(nullptr);
+  EXPECT_EQ(Buddy(spin), nullptr);
+  ClickUp(spin);
+  EXPECT_EQ(edit->Text(), "0");
+}
+
+TEST_F(UpDownTest, DestroyedFieldIsDetached) {
+  MakePair();
+  FreeAndNil(edit);
+  EXPECT_EQ(spin->Associate(), nullptr);
+  EXPECT_EQ(Buddy(spin), nullptr);
+  ClickUp(spin);
+  EXPECT_EQ(WindowPosition(spin), 1);
+}
+
+TEST_F(UpDownTest, DestroyedFieldIsForgottenByASpinButtonWithoutWindow) {
+  auto* panel = New<TTestPanel>(form);
+  edit = New<TEdit>(form);
+  edit->SetParentControl(panel);
+  spin = New<TUpDown>(form);
+  spin->SetParentControl(panel);
+  spin->SetAssociate(edit);
+  FreeAndNil(edit);
+  EXPECT_EQ(spin->Associate(), nullptr);
+
+  // Made now, the window must not attach the destroyed field.
+  panel->SetParentControl(form);
+  EXPECT_EQ(Buddy(spin), nullptr);
+}
+
+TEST_F(UpDownTest, FieldOfAnotherOwnerStillReportsItsDestruction) {
+  edit = New<TEdit>(nullptr);
+  edit->ChangeBounds(8, 8, 41, 21);
+  edit->SetParentControl(form);
+  spin = Make<TUpDown>(form, 49, 8, 16, 21);
+  spin->SetAssociate(edit);
+  FreeAndNil(edit);
+  EXPECT_EQ(spin->Associate(), nullptr);
+}
+
+// --- Read from a definition -------------------------------------------------------------------
+
+TEST_F(UpDownTest, PairReadFromADefinitionStepsItsFieldWithinTheStoredRange) {
+  StreamBuilder definition;
+  definition.Signature().Object("TSpinForm", "SpinForm").End();
+  definition.Object("TEdit", "Edit2");
+  definition.Name("Left").Int(80).Name("Top").Int(8).Name("Width").Int(41).Name("Height").Int(21);
+  definition.Name("ReadOnly").True().Name("TabOrder").Int(0).Name("Text").String("0").End().End();
+  definition.Object("TUpDown", "UpDown2");
+  definition.Name("Left").Int(121).Name("Top").Int(8).Name("Width").Int(16).Name("Height").Int(21);
+  definition.Name("Associate").Ident("Edit2").Name("Min").Int(0).Name("Max").Int(59);
+  definition.Name("Position").Int(0).Name("TabOrder").Int(1).Name("Wrap").False().End().End();
+  definition.End();
+  auto* host = New<TSpinForm>(nullptr);
+  TCustomMemoryStream stream(definition.Bytes());
+  TReader reader(stream);
+  reader.LoadRoot(host);
+  host->ChangeBounds(100, 100, 300, 200);
+  host->UpdateControlState();
+
+  auto* field = static_cast<TEdit*>(host->FindOwned("Edit2"));
+  auto* buttons = static_cast<TUpDown*>(host->FindOwned("UpDown2"));
+  ASSERT_TRUE(field && buttons);
+  EXPECT_EQ(buttons->Associate(), field);
+  EXPECT_EQ(Buddy(buttons), field->Handle());
+  ExpectBounds(field->Handle(), 80, 8, 41, 21);
+  ExpectBounds(buttons->Handle(), 121, 8, 16, 21);
+  ClickUp(buttons, 60);
+  EXPECT_EQ(field->Text(), "59");
+  host->Free();
+}
+
+}  // namespace
+}  // namespace sx::testing
