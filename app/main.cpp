@@ -1,0 +1,30 @@
+#include <windows.h>
+
+#include "app/Form1.h"
+#include "framework/forms/Application.h"
+#include "framework/runtime/Exception.h"
+#include "framework/runtime/Win32SystemServices.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The runtime's start, before anything touches the framework: the system services, then
+  // the framework's process-wide objects. A failure there has already been shown.
+  sx::InstallWin32SystemServices();
+  if (!sx::StartFramework()) return 0;
+
+  try {
+    sx::Application->Initialize();
+    sx::Application->SetTitle("Sonderix");
+    sx::Application->CreateOwnedForm(Form1);
+    sx::Application->Run();
+  } catch (const sx::Exception& exception) {
+    sx::Application->DisplayException(exception);
+  } catch (...) {
+    // Whatever else was thrown carries no message the user could read.
+    try {
+      throw sx::Exception("");
+    } catch (const sx::Exception& exception) {
+      sx::Application->DisplayException(exception);
+    }
+  }
+  return 0;
+}

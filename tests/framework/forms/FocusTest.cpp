@@ -1,0 +1,212 @@
+// Focus inside a form: the active control, the exit and enter walk, and the dialog keys.
+
+#include <algorithm>
+
+#include "framework/runtime/Exception.h"
+#include "tests/framework/forms/FormsTestSupport.h"
+
+namespace sx::testing {
+namespace {
+
+// The form's controls, in tab order:
+//   panel (not a tab stop) { edit1, button1 }, button2, edit3 (not a tab stop)
+class FocusTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    Application->CreateOwnedForm(form_);
+    form_->ChangeBounds(10, 10, 400, 300);
+    panel_ = MakeChild<TTestPanel>(form_, 8, 8, false);
+    panel_->ChangeBounds(8, 8, 200, 100);
+    edit1_ = MakeChild<TTestEdit>(panel_, 8, 8);
+    button1_ = MakeChild<TTestButton>(panel_, 8, 40);
+    button2_ = MakeChild<TTestButton>(form_, 8, 120);
+    edit3_ = MakeChild<TTestEdit>(form_, 8, 160, false);
+    form_->Show();
+    ASSERT_TRUE(PumpUntil([&] { return edit1_->Focused(); }));
+  }
+  void TearDown() override {
+    SetKeys({});
+    FormsTest::TearDown();
+  }
+
+  // Sets the thread's keyboard state: the given keys down, every other up.
+  static void SetKeys(std::initializer_list<int> down) {
+    BYTE keys[256] = {};
+    for (int key : down)
+      keys[key] = 0x80;
+    SetKeyboardState(keys);
+  }
+  LRESULT DialogKey(WPARAM key) { return form_->DeliverMessage(FWM_DIALOGKEY, key, 0); }
+  // Presses the key on the focused window, the way the keyboard does.
+  void PressKey(WPARAM key) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 0x000F0001);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC00F0001);
+    Pump();
+  }
+
+  TTestForm* form_ = nullptr;
+  TTestPanel* panel_ = nullptr;
+  TTestEdit* edit1_ = nullptr;
+  TTestButton* button1_ = nullptr;
+  TTestButton* button2_ = nullptr;
+  TTestEdit* edit3_ = nullptr;
+};
+
+TEST_F(FocusTest, ActivationFocusesTheFirstTabStop) {
+  EXPECT_EQ(form_->ActiveControl(), edit1_);
+  EXPECT_EQ(Screen->ActiveControl(), edit1_);
+  EXPECT_EQ(Screen->FocusedForm(), form_);
+  EXPECT_EQ(Screen->ActiveForm(), form_);
+}
+
+TEST_F(FocusTest, TabGoesThroughTheTabStopsAndWrapsAround) {
+  PressKey(VK_TAB);
+  EXPECT_TRUE(button1_->Focused());
+  PressKey(VK_TAB);
+  EXPECT_TRUE(button2_->Focused());
+  PressKey(VK_TAB);
+  EXPECT_TRUE(edit1_->Focused()) << "edit3 is no tab stop";
+  EXPECT_EQ(edit1_->Text(), "") << "the tab character never reaches the field";
+}
+
+TEST_F(FocusTest, ShiftTabGoesBack) {
+  SetKeys({VK_SHIFT});
+  EXPECT_EQ(DialogKey(VK_TAB), 1);
+  EXPECT_TRUE(button2_->Focused());
+  EXPECT_EQ(DialogKey(VK_TAB), 1);
+  EXPECT_TRUE(button1_->Focused());
+}
+
+TEST_F(FocusTest, TabWithControlOrAltIsNotTheFormsKey) {
+  SetKeys({VK_CONTROL});
+  EXPECT_EQ(DialogKey(VK_TAB), 0);
+  SetKeys({VK_MENU});
+  EXPECT_EQ(DialogKey(VK_TAB), 0);
+  EXPECT_TRUE(edit1_->Focused());
+}
+
+TEST_F(FocusTest, ArrowsMoveAmongTheSiblingsTabStopsOrNot) {
+  button2_->SetFocus();
+  EXPECT_EQ(DialogKey(VK_RIGHT), 1);
+  EXPECT_TRUE(edit3_->Focused()) << "a sibling that is no tab stop";
+  EXPECT_EQ(DialogKey(VK_DOWN), 1);
+  EXPECT_TRUE(panel_->Focused()) << "wraps around to the first sibling, no tab stop either";
+  EXPECT_EQ(DialogKey(VK_UP), 1);
+  EXPECT_TRUE(edit3_->Focused()) << "back again, skipping the panel's children";
+}
+
+TEST_F(FocusTest, ArrowOnAnEditFieldStaysWithTheField) {
+  edit1_->SetText("abc");
+  PressKey(VK_RIGHT);
+  EXPECT_TRUE(edit1_->Focused());
+}
+
+TEST_F(FocusTest, ArrowWithoutActiveControlIsNotHandled) {
+  TTestForm* empty = New<TTestForm>(Application);
+  EXPECT_EQ(empty->DeliverMessage(FWM_DIALOGKEY, VK_DOWN, 0), 0);
+}
+
+TEST_F(FocusTest, DisabledInvisibleForeignControlAndTheFormItselfCannotBecomeActive) {
+  TTestForm* other = New<TTestForm>(Application);
+  TTestButton* foreign = MakeChild<TTestButton>(other, 0, 0);
+  button1_->SetEnabled(false);
+  edit3_->SetVisible(false);
+  for (TWinControl* control :
+       {static_cast<TWinControl*>(button1_), static_cast<TWinControl*>(edit3_),
+        static_cast<TWinControl*>(foreign), static_cast<TWinControl*>(form_)}) {
+    try {
+      form_->SetActiveControl(control);
+      ADD_FAILURE() << control->ClassName() << " accepted";
+    } catch (const EInvalidOperation& e) {
+      EXPECT_EQ(e.Message(), "Cannot focus a disabled or invisible window");
+    }
+  }
+  EXPECT_EQ(form_->ActiveControl(), edit1_);
+}
+
+TEST_F(FocusTest, ActiveControlOfAnActiveFormTakesTheFocusAtOnce) {
+  form_->SetActiveControl(button2_);
+  EXPECT_TRUE(button2_->Focused());
+}
+
+TEST_F(FocusTest, FocusLeavesControlsUpToTheCommonParentAndEntersDownToTheNewOne) {
+  std::vector<std::string> log;
+  TMessageRecorder panel(panel_, log, "panel");
+  TMessageRecorder edit(edit1_, log, "edit1");
+  TMessageRecorder button(button2_, log, "button2");
+  TMessageRecorder form(form_, log, "form");
+  button2_->SetFocus();
+  // The exits and enters, and the form's notice of the change (which the form passes on to
+  // its controls).
+  std::erase_if(log, [](const std::string& entry) {
+    return entry.find(":B01A") == std::string::npos && entry.find(":B01B") == std::string::npos &&
+           entry != "form:B007";
+  });
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"edit1:B01B", "panel:B01B", "button2:B01A", "form:B007"}));
+}
+
+TEST_F(FocusTest, HandlerThatMovesTheFocusStopsTheRestOfTheSequence) {
+  struct Mover : TObject {
+    TTestButton* to;
+    TControl::MessageHandler previous;
+    void Handle(TMessage& message) {
+      previous(message);
+      if (message.Msg == FWM_ENTER) to->SetFocus();
+    }
+  } mover;
+  mover.to = button2_;
+  mover.previous = button1_->GetMessageHandler();
+  button1_->SetMessageHandler(MakeEvent<&Mover::Handle>(&mover));
+  std::vector<std::string> log;
+  TMessageRecorder form(form_, log, "form");
+  button1_->SetFocus();
+  button1_->SetMessageHandler(mover.previous);
+  EXPECT_TRUE(button2_->Focused());
+  EXPECT_EQ(form_->ActiveControl(), button2_);
+  // One focus change notice only: the one for button2.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "form:B007"), 1);
+}
+
+TEST_F(FocusTest, DisablingTheActiveControlLeavesTheFormWithout) {
+  edit1_->SetEnabled(false);
+  EXPECT_EQ(form_->ActiveControl(), nullptr);
+  EXPECT_FALSE(edit1_->Focused());
+}
+
+TEST_F(FocusTest, DestroyingTheFocusedControlsParentLeavesNoDanglingFocus) {
+  panel_->Free();
+  EXPECT_EQ(form_->ActiveControl(), nullptr);
+  EXPECT_EQ(Screen->ActiveControl() == edit1_, false);
+  button2_->SetFocus();
+  EXPECT_EQ(form_->ActiveControl(), button2_);
+}
+
+TEST_F(FocusTest, FocusMovingToAnotherFormDeactivatesTheFirst) {
+  struct Events : TObject {
+    std::vector<std::string> log;
+    void Activated(TObject* sender) {
+      log.push_back(static_cast<TComponent*>(sender)->Name() + "+");
+    }
+    void Deactivated(TObject* sender) {
+      log.push_back(static_cast<TComponent*>(sender)->Name() + "-");
+    }
+  } events;
+  TTestForm* other = New<TTestForm>(Application);
+  form_->SetName("First");
+  other->SetName("Second");
+  for (TCustomForm* form : {static_cast<TCustomForm*>(form_), static_cast<TCustomForm*>(other)}) {
+    form->SetOnActivate(MakeEvent<&Events::Activated>(&events));
+    form->SetOnDeactivate(MakeEvent<&Events::Deactivated>(&events));
+  }
+  TTestButton* button = MakeChild<TTestButton>(other, 8, 8);
+  other->Show();
+  ASSERT_TRUE(PumpUntil([&] { return button->Focused(); }));
+  EXPECT_EQ(events.log, (std::vector<std::string>{"First-", "Second+"}));
+  EXPECT_EQ(Screen->FocusedForm(), other);
+  EXPECT_EQ(Screen->CustomForm(0), other) << "the focused form moves to the front";
+}
+
+}  // namespace
+}  // namespace sx::testing
