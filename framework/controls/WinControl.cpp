@@ -26,6 +26,9 @@ constexpr PropInfo kWinControlProperties[] = {
 constexpr MessageEntry kWinControlMessages[] = {
     On<&TWinControl::OnCommand>(WM_COMMAND),
     On<&TWinControl::OnNotify>(WM_NOTIFY),
+    On<&TWinControl::OnDrawItem>(WM_DRAWITEM),
+    On<&TWinControl::OnMeasureItem>(WM_MEASUREITEM),
+    On<&TWinControl::OnFocusChanged>(FWM_FOCUSCHANGED),
     On<&TWinControl::OnScroll>(WM_HSCROLL),
     On<&TWinControl::OnScroll>(WM_VSCROLL),
     On<&TWinControl::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
@@ -430,6 +433,38 @@ void TWinControl::OnNotify(TMessage& message) {
       return;
     }
   Inherited<TWinControl>(message);
+}
+
+void TWinControl::OnDrawItem(TMessage& message) {
+  // Owner-drawn child windows (bitmap buttons) draw themselves; menus are not children.
+  if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+      item && item->CtlType != ODT_MENU)
+    if (TWinControl* child = FromWindow(item->hwndItem)) {
+      message.Result =
+          child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
+      return;
+    }
+  Inherited<TWinControl>(message);
+}
+
+void TWinControl::OnMeasureItem(TMessage& message) {
+  // The item names its window only by control id, which is the window handle for our
+  // children.
+  if (const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+      item && item->CtlType != ODT_MENU && handle_)
+    if (TWinControl* child = FromWindow(GetDlgItem(handle_, static_cast<int>(item->CtlID)))) {
+      message.Result =
+          child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
+      return;
+    }
+  Inherited<TWinControl>(message);
+}
+
+void TWinControl::OnFocusChanged(TMessage& message) {
+  // Every control inside hears which control has the focus now (push buttons work out
+  // which of them Enter presses).
+  for (std::size_t i = 0; i < winControls_.size(); ++i)
+    winControls_[i]->DeliverMessage(message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::OnScroll(TMessage& message) {

@@ -159,6 +159,11 @@ class TWinControl : public TControl {
   // and FWM_NOTIFY; the parent handles them itself only when no such control exists.
   void OnCommand(TMessage& message);
   void OnNotify(TMessage& message);
+  // WM_DRAWITEM and WM_MEASUREITEM go back to the owner-drawn child they concern.
+  void OnDrawItem(TMessage& message);
+  void OnMeasureItem(TMessage& message);
+  // FWM_FOCUSCHANGED: passed on to every windowed child.
+  void OnFocusChanged(TMessage& message);
   // WM_HSCROLL and WM_VSCROLL from a child window (a spin button, a scroll bar control) go
   // back to it as FWM_HSCROLL and FWM_VSCROLL.
   void OnScroll(TMessage& message);

@@ -116,6 +116,15 @@ void TFont::SetCharset(TFontCharset charset) {
   Change(std::move(data));
 }
 
+void TFont::SetDescription(const FontData& description) {
+  FontData data = description;
+  if (data.name.empty())
+    data.name = record_->data.name;
+  else if (data.name.size() > FontData::kMaxNameLength)
+    data.name.resize(FontData::kMaxNameLength);
+  Change(std::move(data));
+}
+
 void TFont::SetPixelsPerInch(int pixelsPerInch) {
   if (pixelsPerInch > 0) pixelsPerInch_ = pixelsPerInch;
 }

@@ -51,6 +51,12 @@ class TFont : public TPersistent {
   TFontCharset Charset() const { return record_->data.charset; }
   void SetCharset(TFontCharset charset);
 
+  // Takes a whole description at once (a system font's: name, height, pitch, style and
+  // character set), so that the owner hears of one change, not five. The colour stays; the
+  // description's handle slot is ignored; an empty name keeps the current one and a longer
+  // one is cut to 31 characters.
+  void SetDescription(const FontData& description);
+
   // The resolution for Size; the screen's by default. Values below 1 are ignored. Changing
   // it keeps Height and so changes Size; nothing is notified.
   int PixelsPerInch() const { return pixelsPerInch_; }

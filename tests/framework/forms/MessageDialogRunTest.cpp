@@ -1,0 +1,369 @@
+// Running the message dialog: the keys and clicks that end it, what it does to the other
+// windows, its copy short-cut and its help button.
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "framework/controls/Button.h"
+#include "framework/controls/Label.h"
+#include "framework/forms/MessageDialog.h"
+#include "tests/framework/forms/FormsTestSupport.h"
+
+namespace sx::testing {
+namespace {
+
+// Acts on the dialog from inside its modal loop: a timer looks for the running dialog and,
+// once its OK or first button has the focus, runs the action once. Should the dialog still
+// be up long after that, the timer closes it, so that a failing test cannot hang.
+class DialogDriver {
+ public:
+  explicit DialogDriver(std::function<void(TMessageForm*)> action) : action_(std::move(action)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &Tick);
+  }
+  ~DialogDriver() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  DialogDriver(const DialogDriver&) = delete;
+  DialogDriver& operator=(const DialogDriver&) = delete;
+
+  bool acted = false;
+  bool forcedClose = false;
+
+ private:
+  static TMessageForm* RunningDialog() {
+    for (int i = 0; i < Screen->CustomFormCount(); ++i) {
+      TCustomForm* form = Screen->CustomForm(i);
+      if (form->InheritsFrom(TMessageForm::StaticClass) && form->Modal() &&
+          form->HandleAllocated() && IsWindowVisible(form->Handle()))
+        return static_cast<TMessageForm*>(form);
+    }
+    return nullptr;
+  }
+
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    DialogDriver* self = current_;
+    if (!self) return;
+    TMessageForm* dialog = RunningDialog();
+    if (!dialog) return;
+    if (!self->acted) {
+      // Keys go to the focused control, so the focus must have settled first.
+      const HWND focus = GetFocus();
+      if (!focus || !IsChild(dialog->Handle(), focus)) return;
+      self->acted = true;
+      self->actedAt_ = GetTickCount();
+      self->action_(dialog);
+      return;
+    }
+    if (GetTickCount() - self->actedAt_ > 5000 && !self->forcedClose) {
+      self->forcedClose = true;
+      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    }
+  }
+
+  static inline DialogDriver* current_ = nullptr;
+  std::function<void(TMessageForm*)> action_;
+  UINT_PTR timer_ = 0;
+  DWORD actedAt_ = 0;
+};
+
+// Makes the thread's keyboard state say which modifiers are down, as GetKeyState reports
+// them to the key handling; the state is put back when it goes.
+class HeldKeys {
+ public:
+  explicit HeldKeys(std::initializer_list<int> keys) {
+    GetKeyboardState(saved_);
+    BYTE state[256];
+    std::memcpy(state, saved_, sizeof state);
+    for (int key : keys)
+      state[key] = 0x80;
+    SetKeyboardState(state);
+  }
+  ~HeldKeys() { SetKeyboardState(saved_); }
+  HeldKeys(const HeldKeys&) = delete;
+  HeldKeys& operator=(const HeldKeys&) = delete;
+
+ private:
+  BYTE saved_[256];
+};
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return "<clipboard not open>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (const char* chars = static_cast<const char*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PostKey(HWND window, WPARAM key) {
+  PostMessageA(window, WM_KEYDOWN, key, 0x00000001);
+  PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
+}
+
+TButton* ButtonOf(TMessageForm* form, const char* name) {
+  return static_cast<TButton*>(form->FindOwned(name));
+}
+
+int MessageFormsOnScreen() {
+  int count = 0;
+  for (int i = 0; i < Screen->CustomFormCount(); ++i)
+    count += Screen->CustomForm(i)->InheritsFrom(TMessageForm::StaticClass) ? 1 : 0;
+  return count;
+}
+
+class MessageDialogRunTest : public FormsTest {
+ protected:
+  void SetUp() override {
+    FormsTest::SetUp();
+    Application->SetTitle("Sonderix");
+    Application->CreateOwnedForm(main_);
+    main_->Show();
+    PumpUntil([&] { return GetActiveWindow() == main_->Handle(); });
+  }
+
+  TTestForm* main_ = nullptr;
+};
+
+TEST_F(MessageDialogRunTest, EnterPressesOk) {
+  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_RETURN); });
+  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
+  EXPECT_FALSE(driver.forcedClose);
+}
+
+TEST_F(MessageDialogRunTest, EscapePressesOkWhenItIsTheOnlyButton) {
+  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_ESCAPE); });
+  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
+  EXPECT_FALSE(driver.forcedClose);
+}
+
+TEST_F(MessageDialogRunTest, EscapePressesTheCancelButton) {
+  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_ESCAPE); });
+  EXPECT_EQ(MessageDialogAt("Go on?", mkConfirmation, TDialogButtons{dbYes, dbNo}, 0, -1, -1), 7);
+  EXPECT_FALSE(driver.forcedClose);
+}
+
+TEST_F(MessageDialogRunTest, ClickOnOkReturnsOne) {
+  DialogDriver driver(
+      [](TMessageForm* dialog) { PostMessageA(ButtonOf(dialog, "OK")->Handle(), BM_CLICK, 0, 0); });
+  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
+}
+
+TEST_F(MessageDialogRunTest, CloseBoxReturnsTwo) {
+  DialogDriver driver(
+      [](TMessageForm* dialog) { PostMessageA(dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 2);
+  EXPECT_FALSE(driver.forcedClose);
+}
+
+TEST_F(MessageDialogRunTest, OkHasTheFocusAndIsTheDefaultButton) {
+  HWND focus = nullptr;
+  HWND ok = nullptr;
+  DialogDriver driver([&](TMessageForm* dialog) {
+    focus = GetFocus();
+    ok = ButtonOf(dialog, "OK")->Handle();
+    PostKey(focus, VK_RETURN);
+  });
+  ShowPlainMessage("Done");
+  EXPECT_EQ(focus, ok);
+}
+
+TEST_F(MessageDialogRunTest, OtherWindowsAreDisabledWhileItRunsAndActiveAgainAfterwards) {
+  bool mainEnabled = true;
+  bool appWindowEnabled = true;
+  DialogDriver driver([&](TMessageForm* dialog) {
+    mainEnabled = IsWindowEnabled(main_->Handle()) != FALSE;
+    appWindowEnabled = IsWindowEnabled(Application->Handle()) != FALSE;
+    PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+  });
+  ShowPlainMessage("Done");
+  EXPECT_FALSE(mainEnabled);
+  EXPECT_FALSE(appWindowEnabled);
+  EXPECT_TRUE(IsWindowEnabled(main_->Handle()));
+  EXPECT_TRUE(IsWindowEnabled(Application->Handle()));
+  EXPECT_EQ(GetActiveWindow(), main_->Handle());
+}
+
+TEST_F(MessageDialogRunTest, DialogIsFreedWhenTheCallReturns) {
+  const int owned = Application->ComponentCount();
+  DialogDriver driver([](TMessageForm* dialog) { PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0); });
+  ShowPlainMessage("Done");
+  EXPECT_EQ(MessageFormsOnScreen(), 0);
+  EXPECT_EQ(Application->ComponentCount(), owned);
+}
+
+TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheScreen) {
+  RECT shown{};
+  std::string caption;
+  DialogDriver driver([&](TMessageForm* dialog) {
+    GetWindowRect(dialog->Handle(), &shown);
+    caption = dialog->Caption();
+    PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+  });
+  ShowPlainMessage("ExitWindowsEx");
+  const int width = shown.right - shown.left;
+  const int height = shown.bottom - shown.top;
+  EXPECT_EQ(shown.left, std::max(0, (GetSystemMetrics(SM_CXSCREEN) - width) / 2));
+  EXPECT_EQ(shown.top, std::max(0, (GetSystemMetrics(SM_CYSCREEN) - height) / 2));
+  EXPECT_EQ(caption, "Sonderix");
+}
+
+TEST_F(MessageDialogRunTest, GivenPlaceIsKept) {
+  RECT shown{};
+  DialogDriver driver([&](TMessageForm* dialog) {
+    GetWindowRect(dialog->Handle(), &shown);
+    PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+  });
+  ShowPlainMessageAt("Done", 30, 40);
+  EXPECT_EQ(shown.left, 30);
+  EXPECT_EQ(shown.top, 40);
+}
+
+// --- Copy short-cut ---------------------------------------------------------------------------
+
+TEST_F(MessageDialogRunTest, CtrlCCopiesTheDialogAsText) {
+  CopyTextToClipboard("before");
+  {
+    HeldKeys ctrl{VK_CONTROL};
+    DialogDriver driver([](TMessageForm* dialog) {
+      PostKey(GetFocus(), 'C');
+      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    ShowPlainMessage("ExitWindowsEx");
+  }
+  const std::string divider = "---------------------------\r\n";
+  EXPECT_EQ(ClipboardText(), divider + "Sonderix\r\n" + divider + "ExitWindowsEx\r\n" + divider +
+                                 "OK   \r\n" + divider);
+}
+
+TEST_F(MessageDialogRunTest, CtrlShiftCDoesNothing) {
+  CopyTextToClipboard("before");
+  {
+    HeldKeys ctrlShift{VK_CONTROL, VK_SHIFT};
+    DialogDriver driver([](TMessageForm* dialog) {
+      PostKey(GetFocus(), 'C');
+      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    ShowPlainMessage("ExitWindowsEx");
+  }
+  EXPECT_EQ(ClipboardText(), "before");
+}
+
+TEST_F(MessageDialogRunTest, PlainCDoesNothing) {
+  CopyTextToClipboard("before");
+  DialogDriver driver([](TMessageForm* dialog) {
+    PostKey(GetFocus(), 'C');
+    PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+  });
+  ShowPlainMessage("ExitWindowsEx");
+  EXPECT_EQ(ClipboardText(), "before");
+}
+
+TEST_F(MessageDialogRunTest, CopiedButtonCaptionsLoseTheirAmpersands) {
+  TMessageForm* dialog =
+      BuildMessageDialog("Go on?", mkConfirmation, TDialogButtons{dbYes, dbNo, dbNoToAll});
+  const std::string divider = "---------------------------\r\n";
+  EXPECT_EQ(dialog->DialogTextForCopy(), divider + "Confirm\r\n" + divider + "Go on?\r\n" +
+                                             divider + "Yes   No   No to All   \r\n" + divider);
+  dialog->Free();
+}
+
+TEST_F(MessageDialogRunTest, ClipboardHeldElsewhereIsReportedAndTheDialogStays) {
+  // Another thread holds the clipboard open for a window of its own, as another program
+  // would.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool opened = false;
+  bool release = false;
+  std::thread holder([&] {
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const bool ok = owner && OpenClipboard(owner) != FALSE;
+    {
+      std::lock_guard lock(mutex);
+      opened = ok;
+    }
+    changed.notify_all();
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return release; });
+    if (ok) CloseClipboard();
+    if (owner) DestroyWindow(owner);
+  });
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return opened; });
+  }
+
+  {
+    HeldKeys ctrl{VK_CONTROL};
+    struct Later {
+      static void CALLBACK Check(HWND window, UINT, UINT_PTR id, DWORD) {
+        KillTimer(window, id);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+      }
+    };
+    DialogDriver driver([&](TMessageForm* dialog) {
+      PostKey(GetFocus(), 'C');
+      // Closed a little later, once the key has been handled.
+      SetTimer(dialog->Handle(), 1, 200, &Later::Check);
+    });
+    EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 2)
+        << "the dialog stayed open after the error and was closed by its close box";
+    EXPECT_FALSE(driver.forcedClose);
+  }
+  {
+    std::lock_guard lock(mutex);
+    release = true;
+  }
+  changed.notify_all();
+  holder.join();
+
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Cannot open clipboard.");
+  EXPECT_EQ(Boxes()[0].caption, "Sonderix");
+}
+
+// --- Help button ------------------------------------------------------------------------------
+
+struct HelpRequest {
+  int calls = 0;
+  std::string file;
+  std::int32_t context = 0;
+};
+HelpRequest g_help;
+
+void RecordHelp(const std::string& file, std::int32_t context) {
+  ++g_help.calls;
+  g_help.file = file;
+  g_help.context = context;
+}
+
+TEST_F(MessageDialogRunTest, HelpButtonAsksForTheDialogsHelpAndDoesNotClose) {
+  g_help = HelpRequest{};
+  const MessageDialogHelpProc previous = SetMessageDialogHelpProc(&RecordHelp);
+  DialogDriver driver([](TMessageForm* dialog) {
+    PostMessageA(ButtonOf(dialog, "Help")->Handle(), BM_CLICK, 0, 0);
+    PostMessageA(ButtonOf(dialog, "OK")->Handle(), BM_CLICK, 0, 0);
+  });
+  const TModalResult result = MessageDialogAtWithHelp(
+      "Done", mkInformation, TDialogButtons{dbOK, dbHelp}, 77, -1, -1, "sonderix.hlp");
+  SetMessageDialogHelpProc(previous);
+  EXPECT_EQ(result, 1) << "the help click left the dialog open for the OK click";
+  EXPECT_EQ(g_help.calls, 1);
+  EXPECT_EQ(g_help.file, "sonderix.hlp");
+  EXPECT_EQ(g_help.context, 77);
+}
+
+}  // namespace
+}  // namespace sx::testing
