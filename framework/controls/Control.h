@@ -113,6 +113,9 @@ struct ControlHooks {
   void (*controlDestroyed)(TControl* control) = nullptr;
   // The mouse moved over a control (hints follow the mouse).
   void (*mouseMoved)(TControl* control, const TMessage& message) = nullptr;
+  // A left click into a disabled window of the program; true when it brought the window
+  // that disables it to the front, and nothing else is to happen.
+  bool (*clickIntoDisabled)() = nullptr;
 };
 ControlHooks& GlobalControlHooks();
 

@@ -43,6 +43,7 @@ constexpr MessageEntry kWinControlMessages[] = {
     On<&TWinControl::OnCtl3DChanged>(FWM_CTL3DCHANGED),
     On<&TWinControl::OnParentCtl3DChanged>(FWM_PARENTCTL3DCHANGED),
     On<&TWinControl::OnSysFontChanged>(FWM_SYSFONTCHANGED),
+    On<&TWinControl::OnSetCursor>(WM_SETCURSOR),
 };
 
 constexpr UINT kFirstKeyMessage = 0x0100;
@@ -465,6 +466,16 @@ void TWinControl::OnFocusChanged(TMessage& message) {
   // which of them Enter presses).
   for (std::size_t i = 0; i < winControls_.size(); ++i)
     winControls_[i]->DeliverMessage(message.Msg, message.WParam, message.LParam);
+}
+
+void TWinControl::OnSetCursor(TMessage& message) {
+  // The system sends HTERROR for a disabled window under the mouse. A click there while a
+  // dialog holds the program modal brings the dialog back instead of only beeping.
+  if (handle_ && reinterpret_cast<HWND>(message.WParam) == handle_ &&
+      static_cast<short>(LOWORD(message.LParam)) == HTERROR &&
+      HIWORD(message.LParam) == WM_LBUTTONDOWN)
+    if (auto hook = GlobalControlHooks().clickIntoDisabled; hook && hook()) return;
+  Inherited<TWinControl>(message);
 }
 
 void TWinControl::OnScroll(TMessage& message) {

@@ -167,6 +167,9 @@ class TWinControl : public TControl {
   // WM_HSCROLL and WM_VSCROLL from a child window (a spin button, a scroll bar control) go
   // back to it as FWM_HSCROLL and FWM_VSCROLL.
   void OnScroll(TMessage& message);
+  // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings
+  // the program's modal window to the front.
+  void OnSetCursor(TMessage& message);
   void OnWindowPosChanged(TMessage& message);
   void OnEraseBackground(TMessage& message);
   void OnPaint(TMessage& message);

@@ -1,0 +1,167 @@
+#include "framework/controls/Button.h"
+
+#include "framework/forms/CustomForm.h"
+
+namespace sx {
+
+TCustomForm* ParentCustomForm(const TControl* control) {
+  TWinControl* form = GetParentForm(control);
+  if (!form || !form->InheritsFrom(TCustomForm::StaticClass)) return nullptr;
+  return static_cast<TCustomForm*>(form);
+}
+
+bool IsAccel(unsigned key, std::string_view caption) {
+  const auto upper = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    ++i;  // the marked character; "&&" marks "&" itself, which is no accelerator
+    if (caption[i] == '&') continue;
+    return upper(static_cast<unsigned char>(caption[i])) == upper(key);
+  }
+  return false;
+}
+
+// --- TButtonControl ---------------------------------------------------------------------------
+
+constinit const ClassInfo TButtonControl::StaticClass{
+    .name = "TButtonControl",
+    .parent = &TWinControl::StaticClass,
+};
+
+TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) {}
+
+void TButtonControl::MessageProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (!Has(ComponentState::Designing) && !Focused()) {
+        // Taking the focus may make the system report a click (a radio button checks
+        // itself when focused); the user's press is still to come.
+        clicksSuppressed_ = true;
+        ::SetFocus(Handle());
+        clicksSuppressed_ = false;
+        // Somebody refused to let the focus go (an exit check of the focused control):
+        // the press must not act.
+        if (!Focused()) return;
+      }
+      break;
+    case FWM_COMMAND:
+      if (clicksSuppressed_) return;
+      break;
+  }
+  TWinControl::MessageProc(message);
+}
+
+// --- TButton ----------------------------------------------------------------------------------
+
+namespace {
+
+constexpr PropInfo kButtonProperties[] = {
+    Property<&TButton::Cancel, &TButton::SetCancel>("Cancel"),
+    Property<&TButton::Default, &TButton::SetDefault>("Default"),
+    Property<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult"),
+};
+
+constexpr MessageEntry kButtonMessages[] = {
+    On<&TButton::OnReflectedCommand>(FWM_COMMAND),  On<&TButton::OnDialogKey>(FWM_DIALOGKEY),
+    On<&TButton::OnDialogChar>(FWM_DIALOGCHAR),     On<&TButton::OnFocusChanged>(FWM_FOCUSCHANGED),
+    On<&TButton::OnEraseBackground>(WM_ERASEBKGND),
+};
+
+// Shift, Ctrl or Alt held with a key whose key data is `keyData`.
+bool ShiftStateHeld(LPARAM keyData) {
+  constexpr LPARAM kAltDown = 0x20000000;
+  return GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || (keyData & kAltDown) != 0;
+}
+
+}  // namespace
+
+constinit const ClassInfo TButton::StaticClass{
+    .name = "TButton",
+    .parent = &TButtonControl::StaticClass,
+    .construct = &ConstructComponent<TButton>,
+    .properties = kButtonProperties,
+};
+
+constinit const MessageTable TButton::Messages{&TWinControl::Messages, kButtonMessages};
+
+TButton::TButton(TComponent* owner) : TButtonControl(owner) {
+  // The system button captures the mouse and reports its clicks itself.
+  SetControlStyle(TControlStyle{ControlStyle::SetCaption, ControlStyle::DoubleClicks});
+  width_ = 75;
+  height_ = 25;
+  SetTabStop(true);
+}
+
+void TButton::SetDefault(bool value) {
+  if (value == default_) return;
+  default_ = value;
+  if (!HandleAllocated()) return;
+  // Every button of the form works out again which one Enter presses.
+  if (TCustomForm* form = ParentCustomForm(this))
+    form->DeliverMessage(FWM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
+}
+
+void TButton::CreateParams(TCreateParams& params) {
+  TButtonControl::CreateParams(params);
+  CreateSubClass(params, "BUTTON");
+  params.Style |= default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::CreateWnd() {
+  TButtonControl::CreateWnd();
+  answersEnter_ = default_;
+}
+
+void TButton::SetButtonStyle(bool isDefault) {
+  if (!HandleAllocated()) return;
+  const DWORD style = isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  if ((static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)) & BS_DEFPUSHBUTTON) != style)
+    SendMessageA(Handle(), BM_SETSTYLE, style, TRUE);
+}
+
+void TButton::ClickControl() {
+  if (TCustomForm* form = ParentCustomForm(this)) form->SetModalResult(modalResult_);
+  TButtonControl::ClickControl();
+}
+
+void TButton::OnReflectedCommand(TMessage& message) {
+  if (HIWORD(message.WParam) == BN_CLICKED) ClickControl();
+}
+
+void TButton::OnDialogKey(TMessage& message) {
+  const auto key = static_cast<unsigned>(message.WParam);
+  if (((key == VK_RETURN && answersEnter_) || (key == VK_ESCAPE && cancel_)) &&
+      !ShiftStateHeld(message.LParam) && CanFocus()) {
+    ClickControl();
+    message.Result = 1;
+    return;
+  }
+  Inherited<TButton>(message);
+}
+
+void TButton::OnDialogChar(TMessage& message) {
+  if (IsAccel(static_cast<unsigned>(message.WParam), Caption()) && CanFocus()) {
+    ClickControl();
+    message.Result = 1;
+    return;
+  }
+  Inherited<TButton>(message);
+}
+
+void TButton::OnFocusChanged(TMessage& message) {
+  const auto* focused = reinterpret_cast<const TControl*>(message.LParam);
+  if (focused && focused->InheritsFrom(TButton::StaticClass))
+    answersEnter_ = focused == this;
+  else
+    answersEnter_ = default_;
+  SetButtonStyle(answersEnter_);
+  Inherited<TButton>(message);
+}
+
+void TButton::OnEraseBackground(TMessage& message) {
+  // The system button paints its own background; the control's brush would flicker.
+  DefaultHandler(message);
+}
+
+}  // namespace sx

@@ -1,0 +1,54 @@
+#include "framework/controls/CustomControl.h"
+
+namespace sx {
+namespace {
+
+constexpr MessageEntry kCustomControlMessages[] = {
+    On<&TCustomControl::OnPrintClient>(WM_PRINTCLIENT),
+};
+
+}  // namespace
+
+constinit const ClassInfo TCustomControl::StaticClass{
+    .name = "TCustomControl",
+    .parent = &TWinControl::StaticClass,
+};
+
+constinit const MessageTable TCustomControl::Messages{&TWinControl::Messages,
+                                                      kCustomControlMessages};
+
+TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {
+  canvas_ = New<TControlCanvas>();
+  canvas_->SetControl(this);
+  ChangeControlState(ControlState::CustomPaint, true);
+}
+
+TCustomControl::~TCustomControl() {
+  FreeAndNil(canvas_);
+}
+
+void TCustomControl::TearDown() {
+  TWinControl::TearDown();
+  canvas_->SetControl(nullptr);
+}
+
+void TCustomControl::PaintWindow(HDC dc) {
+  canvas_->Lock();
+  struct Finish {
+    TControlCanvas& canvas;
+    ~Finish() {
+      canvas.SetHandle(nullptr);
+      canvas.Unlock();
+    }
+  } finish{*canvas_};
+  canvas_->SetHandle(dc);
+  Paint();
+}
+
+void TCustomControl::OnPrintClient(TMessage& message) {
+  if (!message.WParam) return;
+  TMessage paint{WM_PAINT, message.WParam, 0, 0};
+  PaintHandler(paint);
+}
+
+}  // namespace sx

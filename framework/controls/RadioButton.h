@@ -1,0 +1,48 @@
+#pragma once
+
+// The radio button. The framework, not the window system, checks and unchecks it, so that
+// checking one unchecks the other radio buttons of the same parent and moves the Tab stop
+// to the checked one.
+
+#include <windows.h>
+
+#include "framework/controls/Alignment.h"
+#include "framework/controls/Button.h"
+
+namespace sx {
+
+class TRadioButton : public TButtonControl {
+  SX_CLASS(TRadioButton)
+  SX_MESSAGES()
+
+  explicit TRadioButton(TComponent* owner);
+
+  bool Checked() const { return checked_; }
+  // Checking unchecks the other radio buttons of the parent, tells the parent chain and
+  // clicks (unless clicks are suppressed); the checked button becomes the Tab stop.
+  void SetChecked(bool value) override;
+  bool GetChecked() const override { return checked_; }
+
+  // The caption to the right of the circle (taRightJustify) or to its left.
+  TLeftRight Alignment() const { return alignment_; }
+  void SetAlignment(TLeftRight value);
+
+  const TNotifyEvent& OnDblClick() const { return onDblClick_; }
+  void SetOnDblClick(const TNotifyEvent& event) { onDblClick_ = event; }
+
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void OnReflectedCommand(TMessage& message);
+  void OnDialogChar(TMessage& message);
+  void OnCtl3DChangedRecreate(TMessage& message);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+
+ private:
+  bool checked_ = false;
+  TLeftRight alignment_ = taRightJustify;
+  TNotifyEvent onDblClick_;
+};
+
+}  // namespace sx

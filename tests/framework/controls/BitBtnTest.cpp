@@ -1,0 +1,348 @@
+#include "tests/framework/controls/ButtonTestSupport.h"
+
+#include "framework/runtime/Texts.h"
+#include "tests/support/StreamBuilder.h"
+
+namespace sx::testing {
+namespace {
+
+using BitBtnTest = ButtonsTest;
+
+TEST_F(BitBtnTest, WindowIsOwnerDrawn) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkOK);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(button->Handle(), GWL_STYLE));
+  EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+}
+
+// --- Kinds --------------------------------------------------------------------------------------
+
+TEST_F(BitBtnTest, KindSetsRoleModalResultCaptionAndGlyph) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkOK);
+  EXPECT_TRUE(button->Default());
+  EXPECT_FALSE(button->Cancel());
+  EXPECT_EQ(button->ModalResult(), 1);
+  EXPECT_EQ(button->Caption(), "OK");
+  EXPECT_EQ(button->NumGlyphs(), 2);
+  EXPECT_EQ(button->Glyph()->Width(), 36);
+  EXPECT_EQ(button->Glyph()->Height(), 18);
+
+  button->SetKind(bkNo);
+  EXPECT_FALSE(button->Default());
+  EXPECT_TRUE(button->Cancel());
+  EXPECT_EQ(button->ModalResult(), 7);
+  EXPECT_EQ(button->Caption(), "&No");
+
+  button->SetKind(bkAbort);
+  EXPECT_FALSE(button->Cancel());
+  EXPECT_EQ(button->ModalResult(), 3);
+  EXPECT_EQ(button->Caption(), "Abort");
+}
+
+TEST_F(BitBtnTest, EveryKindHasItsBitmapResource) {
+  for (int kind = bkOK; kind <= bkAll; ++kind) {
+    const TBitmap* glyph = KindGlyph(static_cast<TBitBtnKind>(kind));
+    ASSERT_NE(glyph, nullptr) << kind;
+    EXPECT_EQ(glyph->Width(), 36) << kind;
+    EXPECT_EQ(glyph->Height(), kind == bkAll ? 19 : 18) << kind;
+    // The background, drawn transparent, is the bottom-left pixel.
+    EXPECT_EQ(glyph->Pixel(0, glyph->Height() - 1), clOlive) << kind;
+  }
+}
+
+TEST_F(BitBtnTest, ButtonsOfOneKindShareTheKindBitmap) {
+  auto* first = Make<TBitBtn>();
+  auto* second = Make<TBitBtn>(nullptr, 8, 40);
+  first->SetKind(bkIgnore);
+  second->SetKind(bkIgnore);
+  EXPECT_TRUE(first->Glyph()->SharesImageWith(*second->Glyph()));
+  EXPECT_TRUE(first->Glyph()->SharesImageWith(*KindGlyph(bkIgnore)));
+}
+
+TEST_F(BitBtnTest, KindReadsCustomOnceModalResultChanges) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkIgnore);
+  EXPECT_EQ(button->Kind(), bkIgnore);
+  button->SetModalResult(1);
+  EXPECT_EQ(button->Kind(), bkCustom);
+  // The kind does not come back with the value.
+  button->SetModalResult(5);
+  EXPECT_EQ(button->Kind(), bkCustom);
+}
+
+TEST_F(BitBtnTest, KindReadsCustomOnceGlyphReplaced) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkRetry);
+  TBitmap* picture = New<TBitmap>();
+  picture->SetSize(16, 16);
+  button->SetGlyph(picture);
+  Free(picture);
+  EXPECT_TRUE(button->GlyphModified());
+  EXPECT_EQ(button->Kind(), bkCustom);
+}
+
+TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
+  StreamBuilder stored;
+  stored.Signature().Object("TStoredButtonForm", "StoredButtonForm").End();
+  stored.Object("TBitBtn", "Start");
+  stored.Name("Left").Int(8).Name("Top").Int(32);
+  stored.Name("Caption").String("\xD1\xF2\xE0\xF0\xF2");  // "Старт" in code page 1251
+  stored.Name("Kind").Ident("bkOK");
+  stored.End().End();
+  stored.Object("TBitBtn", "Plain");
+  stored.Name("Kind").Ident("bkIgnore");
+  stored.End().End();
+  stored.End();
+  Services().definitions["TSTOREDBUTTONFORM"] = stored.Bytes();
+
+  auto* loaded = New<TStoredButtonForm>(Application);
+  auto* start = static_cast<TBitBtn*>(loaded->FindOwned("Start"));
+  auto* plain = static_cast<TBitBtn*>(loaded->FindOwned("Plain"));
+  ASSERT_NE(start, nullptr);
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(start->Caption(), "\xD1\xF2\xE0\xF0\xF2");
+  EXPECT_EQ(start->Kind(), bkOK);
+  EXPECT_TRUE(start->Default());
+  // Without a stored caption the kind's own is taken.
+  EXPECT_EQ(plain->Caption(), "&Ignore");
+
+  // At run time a new kind brings its caption.
+  start->SetKind(bkIgnore);
+  EXPECT_EQ(start->Caption(), "&Ignore");
+  Free(loaded);
+}
+
+TEST_F(BitBtnTest, StoredGlyphDataLoads) {
+  // A 24-bit bitmap file of 1 x 1 red pixel, behind the 32-bit length a stored glyph has.
+  std::vector<std::uint8_t> file{'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                                 0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1, 0, 24, 0};
+  file.resize(54, 0);
+  for (std::uint8_t b : {0x00, 0x00, 0xFF, 0x00})
+    file.push_back(b);
+  std::vector<std::uint8_t> data{static_cast<std::uint8_t>(file.size()), 0, 0, 0};
+  data.insert(data.end(), file.begin(), file.end());
+
+  StreamBuilder stored;
+  stored.Signature().Object("TStoredButtonForm", "StoredButtonForm").End();
+  stored.Object("TBitBtn", "Custom");
+  stored.Name("Glyph.Data").Binary(data);
+  stored.End().End();
+  stored.End();
+  Services().definitions["TSTOREDBUTTONFORM"] = stored.Bytes();
+
+  auto* loaded = New<TStoredButtonForm>(Application);
+  auto* custom = static_cast<TBitBtn*>(loaded->FindOwned("Custom"));
+  ASSERT_NE(custom, nullptr);
+  EXPECT_EQ(custom->Glyph()->Width(), 1);
+  EXPECT_EQ(custom->Glyph()->Pixel(0, 0), clRed);
+  EXPECT_EQ(custom->Kind(), bkCustom);
+  Free(loaded);
+}
+
+// --- Clicks -------------------------------------------------------------------------------------
+
+TEST_F(BitBtnTest, ClickSetsFormModalResultBeforeOnClick) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkAbort);
+  TEventCounter clicks;
+  clicks.watchedForm = form;
+  button->SetOnClick(clicks.Event());
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(clicks.count, 1);
+  EXPECT_EQ(clicks.modalResultSeen, 3);
+}
+
+TEST_F(BitBtnTest, CloseKindClosesFormWithoutOnClick) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkClose);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+  form->SetModalResult(4);
+
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+  Pump();
+
+  EXPECT_EQ(clicks.count, 0);
+  EXPECT_FALSE(form->Visible());
+  EXPECT_EQ(form->ModalResult(), 4);
+}
+
+TEST_F(BitBtnTest, CloseKindWithoutFormClicks) {
+  auto* button = New<TBitBtn>(nullptr);
+  button->SetKind(bkClose);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+  button->ClickControl();
+  EXPECT_EQ(clicks.count, 1);
+  Free(button);
+}
+
+TEST_F(BitBtnTest, QuickSecondPressIsSecondClick) {
+  auto* button = Make<TBitBtn>();
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+  const LPARAM middle = MAKELPARAM(10, 10);
+  const HWND window = button->Handle();
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  SendMessageA(window, WM_LBUTTONUP, 0, middle);
+  SendMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, middle);
+  SendMessageA(window, WM_LBUTTONUP, 0, middle);
+  Pump();
+  EXPECT_EQ(clicks.count, 2);
+}
+
+TEST_F(BitBtnTest, UserClickReachesEnabledButton) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkIgnore);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+  ClickOnScreen(button);
+  EXPECT_EQ(clicks.count, 1);
+}
+
+TEST_F(BitBtnTest, UserClickOnDisabledButtonDoesNothing) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkIgnore);
+  button->SetEnabled(false);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+  ClickOnScreen(button);
+  EXPECT_EQ(clicks.count, 0);
+}
+
+// --- The face -----------------------------------------------------------------------------------
+
+// The picture the list draws for one half of a kind bitmap: the transparent colour becomes
+// the button face; for the disabled half, white and grey become the 3-D colours.
+Picture ExpectedGlyph(TBitBtnKind kind, bool disabled) {
+  const TBitmap* bitmap = KindGlyph(kind);
+  const int width = bitmap->Width() / 2;
+  const auto transparent = static_cast<std::uint32_t>(bitmap->Pixel(0, bitmap->Height() - 1));
+  Picture picture;
+  picture.width = width;
+  picture.height = bitmap->Height();
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < width; ++x) {
+      auto c = static_cast<std::uint32_t>(bitmap->Pixel(x + (disabled ? width : 0), y));
+      if (c == transparent)
+        c = ColorToRGB(clBtnFace);
+      else if (disabled && c == 0xFFFFFF)
+        c = ColorToRGB(clBtnHighlight);
+      else if (disabled && c == 0x808080)
+        c = ColorToRGB(clBtnShadow);
+      picture.pixels.push_back(c);
+    }
+  return picture;
+}
+
+// An embossed text: shadow pixels with highlight one pixel down and to the right.
+int EmbossedPixels(const Picture& face, RECT area) {
+  const std::uint32_t shadow = ColorToRGB(clBtnShadow);
+  const std::uint32_t highlight = ColorToRGB(clBtnHighlight);
+  int count = 0;
+  for (int y = area.top; y + 1 < area.bottom; ++y)
+    for (int x = area.left; x + 1 < area.right; ++x)
+      if (face.At(x, y) == shadow && face.At(x + 1, y + 1) == highlight) ++count;
+  return count;
+}
+
+int PixelsOf(const Picture& face, RECT area, std::uint32_t rgb) {
+  int count = 0;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      count += face.At(x, y) == rgb ? 1 : 0;
+  return count;
+}
+
+TEST_F(BitBtnTest, DisabledFaceShowsGreyGlyphAndEmbossedCaption) {
+  auto* button = Make<TBitBtn>();
+  button->ChangeBounds(8, 8, 65, 25);
+  button->SetCaption("\xCF\xE0\xF3\xE7\xE0");  // "Пауза"
+  button->SetKind(bkIgnore);
+  button->SetEnabled(false);
+
+  const Picture face = RenderFace(button, ODS_DISABLED);
+  const RECT inside{2, 2, face.width - 2, face.height - 2};
+  const POINT glyph = face.Find(ExpectedGlyph(bkIgnore, true), inside);
+  ASSERT_NE(glyph.x, -1) << "the disabled picture is not on the face";
+  EXPECT_EQ(face.Find(ExpectedGlyph(bkIgnore, false), inside).x, -1);
+
+  const RECT caption{glyph.x + 18, 2, face.width - 2, face.height - 2};
+  EXPECT_GT(EmbossedPixels(face, caption), 5);
+  EXPECT_EQ(PixelsOf(face, caption, ColorToRGB(button->Font()->Color())), 0);
+}
+
+TEST_F(BitBtnTest, EnabledFaceShowsNormalGlyphAndPlainCaption) {
+  auto* button = Make<TBitBtn>();
+  button->ChangeBounds(8, 8, 65, 25);
+  button->SetCaption("\xCF\xE0\xF3\xE7\xE0");
+  button->SetKind(bkIgnore);
+
+  const Picture face = RenderFace(button, 0);
+  const RECT inside{2, 2, face.width - 2, face.height - 2};
+  const POINT glyph = face.Find(ExpectedGlyph(bkIgnore, false), inside);
+  ASSERT_NE(glyph.x, -1) << "the normal picture is not on the face";
+  const RECT caption{glyph.x + 18, 2, face.width - 2, face.height - 2};
+  EXPECT_GT(PixelsOf(face, caption, ColorToRGB(button->Font()->Color())), 5);
+  EXPECT_EQ(EmbossedPixels(face, caption), 0);
+}
+
+TEST_F(BitBtnTest, LoneGlyphIsCentredInsideSystemFrame) {
+  auto* button = Make<TBitBtn>();
+  button->ChangeBounds(8, 8, 75, 25);
+  button->SetKind(bkOK);
+  button->SetCaption("");
+
+  const Picture face = RenderFace(button, 0);
+  const POINT glyph = face.Find(ExpectedGlyph(bkOK, false), RECT{0, 0, face.width, face.height});
+  // The raised frame takes 2 pixels a side, leaving 71 x 21; with no caption there is no
+  // spacing: x = 2 + (71 - 18 + 1) div 2, y = 2 + (21 - 18 + 1) div 2.
+  EXPECT_EQ(glyph.x, 29);
+  EXPECT_EQ(glyph.y, 4);
+}
+
+TEST_F(BitBtnTest, DisablingRepaintsButton) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkAbort);
+  Pump();
+  ValidateRect(button->Handle(), nullptr);
+  button->SetEnabled(false);
+  RECT update{};
+  EXPECT_TRUE(GetUpdateRect(button->Handle(), &update, FALSE));
+}
+
+// Counts one message a control gets, passing everything on.
+class TMessageCounter : public TObject {
+ public:
+  TMessageCounter(TControl* control, UINT msg) : control_(control), msg_(msg) {
+    previous_ = control->GetMessageHandler();
+    control->SetMessageHandler(MakeEvent<&TMessageCounter::Handle>(this));
+  }
+  ~TMessageCounter() override { control_->SetMessageHandler(previous_); }
+  int count = 0;
+
+ private:
+  void Handle(TMessage& message) {
+    if (message.Msg == msg_) ++count;
+    previous_(message);
+  }
+
+  TControl* control_;
+  UINT msg_;
+  TControl::MessageHandler previous_;
+};
+
+TEST_F(BitBtnTest, SystemDrawRequestReachesButton) {
+  auto* button = Make<TBitBtn>();
+  button->SetKind(bkOK);
+  Pump();
+  TMessageCounter draws(button, FWM_DRAWITEM);
+  InvalidateRect(button->Handle(), nullptr, TRUE);
+  UpdateWindow(button->Handle());
+  EXPECT_GE(draws.count, 1);
+}
+
+}  // namespace
+}  // namespace sx::testing
