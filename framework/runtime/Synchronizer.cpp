@@ -24,8 +24,10 @@ void TMultiReadExclusiveWriteSynchronizer::EndRead() {
   std::unique_lock guard(mutex_);
   const std::thread::id self = std::this_thread::get_id();
   if (writer_ == self) {
-    if (readsInsideWrite_ > 0) --readsInsideWrite_;
-    else if (heldReads_ > 0) --heldReads_;
+    if (readsInsideWrite_ > 0)
+      --readsInsideWrite_;
+    else if (heldReads_ > 0)
+      --heldReads_;
     return;
   }
   auto it = readers_.find(self);
@@ -51,8 +53,11 @@ bool TMultiReadExclusiveWriteSynchronizer::BeginWrite() {
     changed_.notify_all();
   }
   const std::uint64_t generation = writeGeneration_;
+  const std::uint64_t ticket = nextTicket_++;
   ++waitingWriters_;
-  changed_.wait(guard, [&] { return writer_ == std::thread::id() && readers_.empty(); });
+  changed_.wait(guard, [&] {
+    return writer_ == std::thread::id() && readers_.empty() && serving_ == ticket;
+  });
   --waitingWriters_;
   writer_ = self;
   writeDepth_ = 1;
@@ -73,6 +78,7 @@ void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
   heldReads_ = 0;
   readsInsideWrite_ = 0;
   writer_ = std::thread::id();
+  ++serving_;
   guard.unlock();
   changed_.notify_all();
 }
@@ -80,6 +86,11 @@ void TMultiReadExclusiveWriteSynchronizer::EndWrite() {
 bool TMultiReadExclusiveWriteSynchronizer::HeldForWriting() const {
   std::lock_guard guard(mutex_);
   return writer_ == std::this_thread::get_id();
+}
+
+int TMultiReadExclusiveWriteSynchronizer::WaitingWriters() const {
+  std::lock_guard guard(mutex_);
+  return waitingWriters_;
 }
 
 TMultiReadExclusiveWriteSynchronizer& GlobalNameSpace() {

@@ -16,7 +16,8 @@ class TMultiReadExclusiveWriteSynchronizer {
  public:
   TMultiReadExclusiveWriteSynchronizer() = default;
   TMultiReadExclusiveWriteSynchronizer(const TMultiReadExclusiveWriteSynchronizer&) = delete;
-  TMultiReadExclusiveWriteSynchronizer& operator=(const TMultiReadExclusiveWriteSynchronizer&) = delete;
+  TMultiReadExclusiveWriteSynchronizer& operator=(const TMultiReadExclusiveWriteSynchronizer&) =
+      delete;
 
   void BeginRead();
   void EndRead();
@@ -25,8 +26,10 @@ class TMultiReadExclusiveWriteSynchronizer {
   bool BeginWrite();
   void EndWrite();
 
-  // For checks: whether the calling thread holds it for writing.
+  // For checks: whether the calling thread holds it for writing, and how many threads wait
+  // to write.
   bool HeldForWriting() const;
+  int WaitingWriters() const;
 
  private:
   mutable std::mutex mutex_;
@@ -36,6 +39,9 @@ class TMultiReadExclusiveWriteSynchronizer {
   int readsInsideWrite_ = 0;  // BeginRead calls of the writer while it writes
   int heldReads_ = 0;         // reads the writer held before it asked to write
   int waitingWriters_ = 0;
+  // Writers get it in the order they asked for it.
+  std::uint64_t nextTicket_ = 0;
+  std::uint64_t serving_ = 0;
   std::uint64_t writeGeneration_ = 0;
   std::unordered_map<std::thread::id, int> readers_;  // reads held, by thread
 };
@@ -43,7 +49,9 @@ class TMultiReadExclusiveWriteSynchronizer {
 // Holds a synchronizer for writing for as long as it lives.
 class ScopedWrite {
  public:
-  explicit ScopedWrite(TMultiReadExclusiveWriteSynchronizer& lock) : lock_(lock) { lock_.BeginWrite(); }
+  explicit ScopedWrite(TMultiReadExclusiveWriteSynchronizer& lock) : lock_(lock) {
+    lock_.BeginWrite();
+  }
   ~ScopedWrite() { lock_.EndWrite(); }
   ScopedWrite(const ScopedWrite&) = delete;
   ScopedWrite& operator=(const ScopedWrite&) = delete;
@@ -55,7 +63,9 @@ class ScopedWrite {
 // Holds a synchronizer for reading for as long as it lives.
 class ScopedRead {
  public:
-  explicit ScopedRead(TMultiReadExclusiveWriteSynchronizer& lock) : lock_(lock) { lock_.BeginRead(); }
+  explicit ScopedRead(TMultiReadExclusiveWriteSynchronizer& lock) : lock_(lock) {
+    lock_.BeginRead();
+  }
   ~ScopedRead() { lock_.EndRead(); }
   ScopedRead(const ScopedRead&) = delete;
   ScopedRead& operator=(const ScopedRead&) = delete;

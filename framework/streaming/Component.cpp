@@ -6,6 +6,8 @@
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
+#include "framework/streaming/Fixups.h"
+#include "framework/streaming/Loader.h"
 #include "framework/streaming/Reader.h"
 
 namespace sx {
@@ -25,7 +27,8 @@ constinit const ClassInfo TComponent::StaticClass{
     .properties = kComponentProperties,
 };
 
-TComponent::TComponent(TComponent* owner) {
+TComponent::TComponent(TComponent* owner)
+    : state_(TComponentState::FromMask(TakePendingComponentState())) {
   style_.Include(ComponentStyle::Inheritable);
   if (owner) owner->InsertOwned(this);
 }
@@ -36,6 +39,7 @@ void TComponent::BeforeDestruction() {
 
 void TComponent::TearDown() {
   MarkDestroying();
+  DropWaitingReferences();
   // Tell the partners of other owners; a partner's Notify normally unwatches, which
   // shortens the list. One that does not is unwatched here, so the loop always ends.
   while (partners_ && !partners_->empty()) {
@@ -52,6 +56,7 @@ void TComponent::TearDown() {
 TComponent::~TComponent() {
   // Normally TearDown has emptied everything; a component deleted without Free still must
   // not leave dangling pointers behind.
+  DropWaitingReferences();
   DestroyOwned();
   if (owner_) owner_->UnlinkOwned(this);
 }
@@ -62,6 +67,14 @@ void TComponent::MarkDestroying() {
   if (owned_)
     for (TComponent* component : owned_->items)
       component->MarkDestroying();
+}
+
+void TComponent::DropWaitingReferences() {
+  // References that wait in the process-wide list for another root to appear point at
+  // their root and at the component whose property waits.
+  if (!state_.Contains(ComponentState::Fixups)) return;
+  state_.Exclude(ComponentState::Fixups);
+  RemoveGlobalFixups(this);
 }
 
 void TComponent::DestroyOwned() {
@@ -204,6 +217,12 @@ void TComponent::CheckInsert(TComponent*) {}
 void TComponent::Notify(TComponent* component, Notice notice) {
   if (notice == Notice::NoticeRemove && component) UnwatchFree(component);
   if (!owned_ || owned_->listeners == 0) return;
+  // A component being constructed does not know its class yet and counts as a listener; when
+  // it is the only one (it is last in the list), telling it alone keeps loading linear.
+  if (owned_->listeners == 1 && owned_->items.back()->Listening()) {
+    owned_->items.back()->Notify(component, notice);
+    return;
+  }
   // A receiver may destroy siblings; go on from the last position still below this one.
   int i = ComponentCount() - 1;
   while (i >= 0) {

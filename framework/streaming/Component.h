@@ -131,6 +131,9 @@ class TComponent : public TPersistent {
  protected:
   // Frees every owned component, last first.
   void DestroyOwned();
+  // Drops the process-wide references that wait for this component's properties or that
+  // were read into it as a root.
+  void DropWaitingReferences();
 
  private:
   void LinkOwned(TComponent* component);

@@ -323,6 +323,8 @@ constexpr const TypeInfo* DefaultType() {
     return &TypeInfo_WideString;
   else if constexpr (std::is_same_v<T, Variant>)
     return &TypeInfo_Variant;
+  else if constexpr (std::is_same_v<T, InterfacePtr>)
+    return nullptr;  // an interface property always names its interface type
   else if constexpr (IsEvent<T>::value)
     return &EventTypeOf<T>::value;
   else if constexpr (std::is_pointer_v<T>)

@@ -1,0 +1,435 @@
+// The entries of a definition: property paths, values by type, collections, variants and
+// the references that wait for the end of the body.
+
+#include <cfloat>
+#include <cmath>
+#include <mutex>
+#include <unordered_set>
+#include <vector>
+
+#include "framework/runtime/Exception.h"
+#include "framework/runtime/Format.h"
+#include "framework/runtime/TextUtil.h"
+#include "framework/runtime/Texts.h"
+#include "framework/streaming/Collection.h"
+#include "framework/streaming/Component.h"
+#include "framework/streaming/Fixups.h"
+#include "framework/streaming/IdentMap.h"
+#include "framework/streaming/Loader.h"
+#include "framework/streaming/Reader.h"
+#include "framework/streaming/Stream.h"
+
+namespace sx {
+namespace {
+
+constexpr std::size_t kShortStringLength = 255;
+constexpr std::int32_t kBlockPiece = 64 * 1024;
+
+[[noreturn]] void ThrowInvalidValue() {
+  throw EReadError(LoadText(TextId::SInvalidPropertyValue));
+}
+
+std::string DisplayName(const TPersistent* instance) {
+  if (instance->InheritsFrom(TComponent::StaticClass)) {
+    const auto* component = static_cast<const TComponent*>(instance);
+    if (!component->Name().empty()) return component->Name();
+  }
+  return std::string(instance->ClassName());
+}
+
+// The object a class-typed property holds, or none.
+TObject* HeldObject(const TPersistent& object, const PropInfo& property) {
+  if (property.type->kind != TypeKind::Class) return nullptr;
+  const PropValue value = property.Get(object);
+  const auto* held = std::get_if<TObject*>(&value);
+  return held ? *held : nullptr;
+}
+
+// A value read as the widest float, brought to what the property's type can hold.
+double ToFloatType(double value, FloatType type) {
+  switch (type) {
+    case FloatType::Single:
+      if (std::isfinite(value) && std::fabs(value) > FLT_MAX)
+        return value > 0 ? HUGE_VAL : -HUGE_VAL;
+      return static_cast<double>(static_cast<float>(value));
+    case FloatType::Comp:
+      return std::isfinite(value) ? std::nearbyint(value) : value;
+    case FloatType::Currency:
+      return std::isfinite(value) ? std::nearbyint(value * 10000.0) / 10000.0 : value;
+    case FloatType::Double:
+    case FloatType::Extended:
+      break;
+  }
+  return value;
+}
+
+struct CustomVariantTypes {
+  std::mutex lock;
+  std::vector<std::pair<std::string, CustomVariantReader>> readers;
+};
+
+CustomVariantTypes& CustomTypes() {
+  static auto* types = new CustomVariantTypes;
+  return *types;
+}
+
+}  // namespace
+
+// --- Custom variant types -------------------------------------------------------------------
+
+void RegisterCustomVariantType(std::string_view typeName, CustomVariantReader reader) {
+  CustomVariantTypes& types = CustomTypes();
+  std::lock_guard guard(types.lock);
+  std::erase_if(types.readers, [&](const auto& entry) { return SameText(entry.first, typeName); });
+  if (reader) types.readers.emplace_back(std::string(typeName), reader);
+}
+
+CustomVariantReader FindCustomVariantType(std::string_view typeName) {
+  CustomVariantTypes& types = CustomTypes();
+  std::lock_guard guard(types.lock);
+  for (const auto& [name, reader] : types.readers)
+    if (SameText(name, typeName)) return reader;
+  return nullptr;
+}
+
+// --- Entries --------------------------------------------------------------------------------
+
+void TReader::LoadEntry(TPersistent* instance) {
+  const std::string path = ReadShortText();
+  // Collection items read their own entries inside this one.
+  std::string outerPath = std::exchange(entryPath_, path);
+  canRecover_ = true;
+  try {
+    TPersistent* current = instance;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t dot = path.find('.', start);
+      const bool last = dot == std::string::npos;
+      std::string segment = path.substr(start, last ? std::string::npos : dot - start);
+      SetCurrentPropertyName(segment);
+      const PropInfo* property = current->ClassType().FindProperty(segment);
+      if (last) {
+        if (property) {
+          AssignValue(current, *property);
+        } else {
+          // A defined property may read the value however it likes; once it has begun,
+          // nobody knows where the stream stands, so its errors cannot be passed over.
+          canRecover_ = false;
+          current->DefineStoredData(*this);
+          canRecover_ = true;
+          if (!CurrentPropertyName().empty()) {
+            SkipOneValue();
+            throw EReadError(Format(LoadText(TextId::SUnknownProperty), {CurrentPropertyName()}));
+          }
+        }
+        break;
+      }
+      if (!property) {
+        SkipOneValue();
+        throw EReadError(Format(LoadText(TextId::SUnknownProperty), {segment}));
+      }
+      TObject* held = HeldObject(*current, *property);
+      if (!held || !held->InheritsFrom(TPersistent::StaticClass)) {
+        SkipOneValue();
+        throw EReadError(LoadText(TextId::SInvalidPropertyPath));
+      }
+      current = static_cast<TPersistent*>(held);
+      start = dot + 1;
+    }
+  } catch (const Exception& e) {
+    entryPath_ = std::move(outerPath);
+    const std::string message = Format(LoadText(TextId::SPropertyException),
+                                       {DisplayName(instance), ".", path, e.Message()});
+    if (canRecover_ && OfferError(message)) return;
+    throw EReadError(message);
+  }
+  entryPath_ = std::move(outerPath);
+}
+
+void TReader::AssignValue(TPersistent* object, const PropInfo& property) {
+  const TypeInfo& type = *property.type;
+  if (!property.set) {
+    const TObject* held = HeldObject(*object, property);
+    const bool subComponent =
+        held && held->InheritsFrom(TComponent::StaticClass) &&
+        static_cast<const TComponent*>(held)->Style().Contains(ComponentStyle::SubComponent);
+    if (!subComponent) {
+      // Consumed first, so that a reader told to go on stands at the next entry.
+      SkipOneValue();
+      throw EReadError(LoadText(TextId::SReadOnlyProperty));
+    }
+  }
+  auto store = [&](PropValue value) { property.set(*object, value); };
+
+  switch (type.kind) {
+    case TypeKind::Integer: {
+      if (PeekTag() == TagIdent) {
+        const std::string ident = ReadIdentValue();
+        const std::optional<IdentMapEntry> map = FindIdentMap(type);
+        const std::optional<std::int32_t> value = map ? map->toValue(ident) : std::nullopt;
+        if (!value) ThrowInvalidValue();
+        store(std::int64_t{*value});
+      } else {
+        store(std::int64_t{ReadIntValue()});
+      }
+      return;
+    }
+    case TypeKind::Char:
+      store(std::int64_t{static_cast<unsigned char>(ReadCharValue())});
+      return;
+    case TypeKind::Enumeration: {
+      const std::string ident = ReadIdentValue();
+      std::int64_t ordinal;
+      if (type.minValue < 0) {
+        // Boolean-like types count true as -1 and take any other value as a number.
+        if (SameText(ident, "False"))
+          ordinal = 0;
+        else if (SameText(ident, "True"))
+          ordinal = -1;
+        else
+          ordinal = StrToInt(ident);
+      } else if (!type.FindMember(ident, ordinal)) {
+        ThrowInvalidValue();
+      }
+      store(ordinal);
+      return;
+    }
+    case TypeKind::Float:
+      store(ToFloatType(ReadExtendedValue().ToDouble(), type.floatType));
+      return;
+    case TypeKind::ShortString: {
+      std::string text = ReadTextValue();
+      if (text.size() > kShortStringLength) text.resize(kShortStringLength);
+      store(std::move(text));
+      return;
+    }
+    case TypeKind::LString:
+      store(ReadTextValue());
+      return;
+    case TypeKind::WString:
+      store(ReadWideTextValue());
+      return;
+    case TypeKind::Set:
+      if (!type.elementType) {
+        SkipOneValue();
+        ThrowInvalidValue();
+      }
+      store(std::int64_t{ReadSetMask(*type.elementType)});
+      return;
+    case TypeKind::Class:
+      switch (PeekTag()) {
+        case TagNil:
+          ReadTag();
+          if (property.set) store(static_cast<TObject*>(nullptr));
+          return;
+        case TagCollection: {
+          TObject* held = HeldObject(*object, property);
+          if (!held || !held->InheritsFrom(TCollection::StaticClass)) {
+            SkipOneValue();
+            ThrowInvalidValue();
+          }
+          ReadTag();
+          LoadCollection(*static_cast<TCollection*>(held));
+          return;
+        }
+        default: {
+          std::string name = ReadIdentValue();
+          // A read-only property that holds a subcomponent keeps it: it has nowhere to take
+          // another component through.
+          if (property.set) QueueReference(object, property, std::move(name));
+          return;
+        }
+      }
+    case TypeKind::Method: {
+      if (PeekTag() == TagNil) {
+        ReadTag();
+        store(TMethod{});
+        return;
+      }
+      const std::string name = ReadIdentValue();
+      const MethodInfo* method = root_ ? FindHandler(root_, name) : nullptr;
+      // A method of another parameter list would be called with the wrong arguments.
+      if (!method || method->signature != type.signature) ThrowInvalidValue();
+      store(TMethod{method->code, root_});
+      return;
+    }
+    case TypeKind::Interface:
+      if (PeekTag() == TagNil) {
+        ReadTag();
+        store(InterfacePtr{});
+        return;
+      }
+      QueueReference(object, property, ReadIdentValue());
+      return;
+    case TypeKind::Variant:
+      store(ReadVariantValue());
+      return;
+    case TypeKind::Int64:
+      store(ReadInt64Value());
+      return;
+    case TypeKind::None:
+    case TypeKind::WChar:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::DynArray:
+      break;
+  }
+  // No stored form reaches properties of these kinds.
+  SkipOneValue();
+  ThrowInvalidValue();
+}
+
+const MethodInfo* TReader::FindHandler(TComponent* root, const std::string& name) {
+  const MethodInfo* method = root ? root->ClassType().FindMethod(name) : nullptr;
+  if (!method && FindHandlerHook) FindHandlerHook(*this, name, method);
+  return method;
+}
+
+void TReader::QueueReference(TPersistent* object, const PropInfo& property, std::string name) {
+  TPropFixup fixup{.instance = object,
+                   .property = &property,
+                   .root = root_,
+                   .rootName = {},
+                   .name = std::move(name),
+                   .path = entryPath_};
+  if (fixups_) {
+    fixups_->push_back(std::move(fixup));
+    return;
+  }
+  // Outside a body (an entry read on its own) the reference is resolved at once.
+  std::vector<TPropFixup> single{std::move(fixup)};
+  fixups_ = &single;
+  try {
+    ResolveLocalFixups();
+  } catch (...) {
+    fixups_ = nullptr;
+    throw;
+  }
+  fixups_ = nullptr;
+}
+
+// --- Collections ----------------------------------------------------------------------------
+
+void TReader::LoadCollection(TCollection& collection) {
+  NestingScope nested(*this);
+  collection.BeginUpdate();
+  try {
+    // An empty stored list keeps the items the collection has; any item replaces them all.
+    if (!AtListEnd() && collection.Count() > 0) {
+      // References still waiting for the old items would outlive them.
+      std::unordered_set<const TPersistent*> doomed;
+      for (int i = 0; i < collection.Count(); ++i)
+        doomed.insert(collection.Item(i));
+      if (fixups_)
+        std::erase_if(*fixups_, [&](const TPropFixup& f) { return doomed.contains(f.instance); });
+      for (const TPersistent* item : doomed)
+        RemoveGlobalFixupsOf(item);
+      collection.Clear();
+    }
+    while (!AtListEnd()) {
+      const ValueTag next = PeekTag();
+      // The order index is only informative: items come in stream order.
+      if (next == TagInt8 || next == TagInt16 || next == TagInt32) ReadIntValue();
+      TCollectionItem* item = collection.Add();
+      ExpectListStart();
+      while (!AtListEnd())
+        LoadEntry(item);
+      ExpectListEnd();
+    }
+    ExpectListEnd();
+  } catch (...) {
+    // The stream stands somewhere inside the items; the entry that holds them cannot be
+    // passed over.
+    canRecover_ = false;
+    collection.EndUpdate();
+    throw;
+  }
+  collection.EndUpdate();
+}
+
+// --- Variants -------------------------------------------------------------------------------
+
+Variant TReader::ReadVariantValue() {
+  switch (PeekTag()) {
+    case TagNull:
+      ReadTag();
+      return Variant::Null();
+    case TagNil:
+      ReadTag();
+      return Variant();
+    case TagInt8:
+    case TagInt16:
+    case TagInt32:
+      return Variant::FromInteger(ReadIntValue());
+    case TagInt64:
+      return Variant::FromInt64(ReadInt64Value());
+    case TagExtended:
+      return Variant::FromDouble(ReadExtendedValue().ToDouble());
+    case TagSingle:
+      return Variant::FromSingle(ReadSingleValue());
+    case TagCurrency:
+      return Variant::FromCurrency(ReadCurrencyValue());
+    case TagDate:
+      return Variant::FromDate(ReadDateValue());
+    case TagString:
+    case TagLString:
+      return Variant::FromString(ReadTextValue());
+    case TagWString:
+    case TagUtf8String:
+      return Variant::FromWString(ReadWideTextValue());
+    case TagFalse:
+    case TagTrue:
+      return Variant::FromBoolean(ReadBoolValue());
+    case TagBinary: {
+      ReadTag();
+      std::uint8_t length[4];
+      ReadRaw(length, 4);
+      const std::int32_t size = static_cast<std::int32_t>(
+          static_cast<std::uint32_t>(length[0]) | (static_cast<std::uint32_t>(length[1]) << 8) |
+          (static_cast<std::uint32_t>(length[2]) << 16) |
+          (static_cast<std::uint32_t>(length[3]) << 24));
+      if (size < 0) throw EReadError(LoadText(TextId::SReadError));
+      // Taken in pieces: a length that claims more than the data holds fails on the data,
+      // not on a huge allocation.
+      std::vector<std::uint8_t> block;
+      for (std::int32_t left = size; left > 0;) {
+        const std::int32_t piece = std::min(left, kBlockPiece);
+        const std::size_t old = block.size();
+        block.resize(old + static_cast<std::size_t>(piece));
+        ReadRaw(block.data() + old, piece);
+        left -= piece;
+      }
+      // The block: the type's name as a stored text, then the length of the data and the data.
+      TCustomMemoryStream stream(block);
+      std::string typeName;
+      std::span<const std::uint8_t> data;
+      {
+        TReader inner(stream);
+        typeName = inner.ReadTextValue();
+        std::uint8_t dataLength[4];
+        inner.ReadRaw(dataLength, 4);
+        const std::int32_t dataSize =
+            static_cast<std::int32_t>(static_cast<std::uint32_t>(dataLength[0]) |
+                                      (static_cast<std::uint32_t>(dataLength[1]) << 8) |
+                                      (static_cast<std::uint32_t>(dataLength[2]) << 16) |
+                                      (static_cast<std::uint32_t>(dataLength[3]) << 24));
+        const std::int64_t offset = inner.Position();
+        if (dataSize < 0 || dataSize > static_cast<std::int64_t>(block.size()) - offset)
+          throw EReadError(LoadText(TextId::SReadError));
+        data = std::span<const std::uint8_t>(block).subspan(static_cast<std::size_t>(offset),
+                                                            static_cast<std::size_t>(dataSize));
+      }
+      const CustomVariantReader reader = FindCustomVariantType(typeName);
+      if (!reader) ThrowInvalidValue();
+      std::shared_ptr<const CustomVariantValue> value = reader(typeName, data);
+      if (!value) ThrowInvalidValue();
+      return Variant::FromCustom(std::move(value));
+    }
+    default:
+      break;
+  }
+  SkipOneValue();
+  throw EReadError(LoadText(TextId::SReadError));
+}
+
+}  // namespace sx
