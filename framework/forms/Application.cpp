@@ -54,7 +54,6 @@ static_assert(kShowOnly == 0x57 && kHideOnly == 0x97);
 // Moves a window without touching its size, z-order, painting or activation.
 constexpr UINT kMoveOnly = SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE;
 static_assert(kMoveOnly == 0x1D);
-constexpr UINT kZOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
 
 HINSTANCE MainInstance() {
   return GetModuleHandleA(nullptr);
@@ -91,23 +90,6 @@ std::string ModuleTitle() {
 void CenterOn(HWND window, const RECT& rect) {
   SetWindowPos(window, nullptr, rect.left + (rect.right - rect.left) / 2,
                rect.top + (rect.bottom - rect.top) / 2, 0, 0, kMoveOnly);
-}
-
-// Shows a window without the system's minimise and restore animation.
-void ShowWithoutAnimation(HWND window, int command) {
-  ANIMATIONINFO info = {};
-  info.cbSize = sizeof info;
-  const bool animated =
-      SystemParametersInfoA(SPI_GETANIMATION, sizeof info, &info, 0) && info.iMinAnimate != 0;
-  if (animated) {
-    info.iMinAnimate = 0;
-    SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, 0);
-  }
-  ShowWindow(window, command);
-  if (animated) {
-    info.iMinAnimate = 1;
-    SystemParametersInfoA(SPI_SETANIMATION, sizeof info, &info, 0);
-  }
 }
 
 // The runtime's type name of the exception being handled.
@@ -161,6 +143,10 @@ void ReportToApplication(TObject* sender) {
 
 void ControlGoing(TControl* control) {
   if (Application) Application->ControlDestroyed(control);
+}
+
+bool ClickIntoDisabled() {
+  return Application && Application->ClickIntoDisabledWindow();
 }
 
 // The forms are the roots that definitions may refer to by name.
@@ -265,6 +251,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
     InitGraphics();
     InitWindowProperties();
     GlobalControlHooks().controlDestroyed = &ControlGoing;
+    GlobalControlHooks().clickIntoDisabled = &ClickIntoDisabled;
     RegisterGlobalFinder(&FindGlobalForm);
     Mouse = New<TMouse>();
     Screen = New<TScreen>(nullptr);
@@ -327,6 +314,7 @@ void FinishFramework() {
   SetExceptionReporter(nullptr);
   UnregisterGlobalFinder(&FindGlobalForm);
   GlobalControlHooks().controlDestroyed = nullptr;
+  GlobalControlHooks().clickIntoDisabled = nullptr;
   ReleaseWindowProperties();
 }
 
@@ -371,29 +359,6 @@ BOOL CALLBACK ConsiderWindow(HWND window, LPARAM data) {
     return TRUE;
   }
   walk.first = window;
-  return FALSE;
-}
-
-struct TopMostWalk {
-  HWND application;
-  HWND excluded;
-  std::vector<HWND>* list;
-  HWND anchor;
-};
-
-BOOL CALLBACK CollectTopMost(HWND window, LPARAM data) {
-  auto& walk = *reinterpret_cast<TopMostWalk*>(data);
-  if (GetWindow(window, GW_OWNER) != walk.application) return TRUE;
-  if ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) && window != walk.excluded) {
-    try {
-      walk.list->push_back(window);
-    } catch (...) {
-      // Without room the rest stay where they are.
-      return FALSE;
-    }
-    return TRUE;
-  }
-  walk.anchor = window;
   return FALSE;
 }
 
@@ -877,77 +842,6 @@ int TApplication::AppMessageBox(std::string_view text, std::string_view caption,
   }
   restore();
   return result;
-}
-
-// --- Taskbar --------------------------------------------------------------------------------
-
-void TApplication::MinimizeApp() {
-  if (!handle_ || IsIconic(handle_)) return;
-  LowerTopMostWindows(false);
-  SetActiveWindow(handle_);
-  if (mainForm_ && (showMainForm_ || mainForm_->Visible()) &&
-      IsWindowEnabled(mainForm_->Handle())) {
-    // The system's minimise animation starts from the main form's place.
-    SetWindowPos(handle_, mainForm_->Handle(), mainForm_->Left(), mainForm_->Top(),
-                 mainForm_->Width(), 0, SWP_SHOWWINDOW);
-    DefWindowProcA(handle_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  } else {
-    ShowWithoutAnimation(handle_, SW_MINIMIZE);
-  }
-  if (OnAppMinimize) OnAppMinimize(this);
-}
-
-void TApplication::RestoreApp() {
-  if (!handle_ || !IsIconic(handle_)) return;
-  SetActiveWindow(handle_);
-  if (mainForm_ && (showMainForm_ || mainForm_->Visible()) && IsWindowEnabled(mainForm_->Handle()))
-    DefWindowProcA(handle_, WM_SYSCOMMAND, SC_RESTORE, 0);
-  else
-    ShowWithoutAnimation(handle_, SW_RESTORE);
-  SetWindowPos(handle_, HWND_TOP, GetSystemMetrics(SM_CXSCREEN) / 2,
-               GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, SWP_SHOWWINDOW);
-  if (mainForm_ && mainForm_->WindowState() == wsMinimized && !mainForm_->Visible()) {
-    mainForm_->SetWindowState(wsNormal);
-    mainForm_->Show();
-  }
-  RaiseTopMostWindows();
-  if (Screen && Screen->ActiveControl() && Screen->ActiveControl()->HandleAllocated())
-    SetFocus(Screen->ActiveControl()->Handle());
-  if (OnAppRestore) OnAppRestore(this);
-}
-
-void TApplication::BringAppToFront() {
-  if (!handle_) return;
-  HWND popup = GetLastActivePopup(handle_);
-  if (popup && popup != handle_ && IsWindowVisible(popup) && IsWindowEnabled(popup))
-    SetForegroundWindow(popup);
-}
-
-void TApplication::LowerTopMostWindows(bool includeMainForm) {
-  if (!handle_) return;
-  if (topMostLevel_ == 0) {
-    TopMostWalk walk{handle_,
-                     mainForm_ && mainForm_->HandleAllocated() && !includeMainForm
-                         ? mainForm_->Handle()
-                         : nullptr,
-                     &topMostList_, nullptr};
-    EnumWindows(&CollectTopMost, reinterpret_cast<LPARAM>(&walk));
-    if (!topMostList_.empty()) {
-      HWND after = walk.anchor ? GetWindow(walk.anchor, GW_HWNDPREV) : nullptr;
-      if (!after || (GetWindowLongA(after, GWL_EXSTYLE) & WS_EX_TOPMOST)) after = HWND_NOTOPMOST;
-      for (auto it = topMostList_.rbegin(); it != topMostList_.rend(); ++it)
-        SetWindowPos(*it, after, 0, 0, 0, 0, kZOrderOnly);
-    }
-  }
-  ++topMostLevel_;
-}
-
-void TApplication::RaiseTopMostWindows() {
-  if (!handle_ || topMostLevel_ == 0) return;
-  if (--topMostLevel_ > 0) return;
-  for (auto it = topMostList_.rbegin(); it != topMostList_.rend(); ++it)
-    SetWindowPos(*it, HWND_TOPMOST, 0, 0, 0, 0, kZOrderOnly);
-  topMostList_.clear();
 }
 
 // --- Hooks and short-cuts -------------------------------------------------------------------

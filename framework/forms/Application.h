@@ -167,12 +167,22 @@ class TApplication : public TComponent {
   void DisplayException(const Exception& exception);
   int AppMessageBox(std::string_view text, std::string_view caption, UINT flags);
 
-  // The taskbar side of the application window.
+  // The taskbar side of the application window. Minimising and restoring do nothing when
+  // the application window is already in the wanted state.
   void MinimizeApp();
   void RestoreApp();
+  // Makes the window that last held the program's activation (a modal dialog, say) the
+  // foreground window.
   void BringAppToFront();
+  // Makes the top-most windows the application window owns ordinary ones while the program
+  // is inactive, minimised or disabled; nestable, only the outermost pair acts.
   void LowerTopMostWindows(bool includeMainForm);
   void RaiseTopMostWindows();
+  // ShowWindow with the system's minimise and restore animation switched off meanwhile.
+  static void ShowWithoutAnimation(HWND window, int command);
+  // A left click into a disabled window of the program: when the window that holds the
+  // program modal is not in front, brings it there and answers true.
+  bool ClickIntoDisabledWindow();
 
   // Shows or hides the application window (and so its taskbar button) as the forms'
   // visibility asks.
@@ -214,6 +224,8 @@ class TApplication : public TComponent {
   void IconChanged(TObject* sender);
   void ApplyIcon();
   void ShowAppWindow(bool visible);
+  // The main form takes part in minimising and restoring: the system animates from it.
+  bool MainFormAnimates();
   bool IsKeyMessage(MSG& msg);
   bool IsHintMessage(MSG& msg);
   void TrackMouse();

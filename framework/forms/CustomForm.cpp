@@ -658,6 +658,14 @@ void TCustomForm::WMSysCommand(TMessage& message) {
 // --- Activation and focus -------------------------------------------------------------------
 
 void TCustomForm::MessageProc(TMessage& message) {
+  if (const UINT taskbarCreated = TaskbarCreatedMessage();
+      taskbarCreated != 0 && message.Msg == taskbarCreated) {
+    // The shell restarted, perhaps after settings, colours and fonts changed without
+    // anybody telling the form.
+    for (const UINT notice : {FWM_SETTINGSCHANGED, FWM_SYSCOLORCHANGED, FWM_SYSFONTCHANGED,
+                              FWM_PARENTCOLORCHANGED, FWM_PARENTFONTCHANGED, FWM_PARENTBIDICHANGED})
+      DeliverMessage(notice);
+  }
   switch (message.Msg) {
     case WM_ACTIVATE:
     case WM_SETFOCUS:
