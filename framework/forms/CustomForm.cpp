@@ -7,6 +7,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Synchronizer.h"
 #include "framework/runtime/SystemServices.h"
@@ -38,19 +39,6 @@ constexpr int kStateCommands[] = {SW_SHOWNORMAL, SW_MINIMIZE, SW_SHOWMAXIMIZED};
 
 // Hides a window without activating another one in its place.
 constexpr UINT kHideOnly = SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
-
-// Restores the saved state of something when a scope ends, also on error.
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  ~Finally() { f_(); }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  F f_;
-};
 
 bool KeyDown(int key) {
   return GetKeyState(key) < 0;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Synchronizer.h"
 #include "framework/runtime/Texts.h"
@@ -22,18 +23,6 @@ namespace {
 // A process-wide resolution whose every failure a hook declares handled would be retried
 // for ever; after this many attempts the last error goes on.
 constexpr int kGlobalResolveAttempts = 3;
-
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  ~Finally() { f_(); }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  F f_;
-};
 
 struct LoadBatches {
   std::unique_ptr<TAfterLoadList> current;
