@@ -1,8 +1,17 @@
 #pragma once
 
+#include "framework/controls/BitBtn.h"
+#include "framework/controls/Button.h"
+#include "framework/controls/Edit.h"
+#include "framework/controls/Panel.h"
+#include "framework/controls/RadioButton.h"
+#include "framework/controls/Timer.h"
+#include "framework/controls/UpDown.h"
 #include "framework/forms/CustomForm.h"
 
-// The main window. Its whole content comes from its stored definition ("TFORM1").
+// The main window. Its whole content comes from its stored definition ("TFORM1"): the
+// loader creates every component, fills the field of the same name and binds each event to
+// the method the definition names.
 class TForm1 : public sx::TForm {
   SX_CLASS(TForm1)
 
@@ -10,6 +19,43 @@ class TForm1 : public sx::TForm {
   explicit TForm1(sx::TComponent* owner);
   // An empty window, without reading the definition.
   TForm1(sx::TComponent* owner, sx::CreateNewTag tag);
+
+  // The components, in the order of the class's field table.
+  sx::TButton* Button1 = nullptr;
+  sx::TButton* Button2 = nullptr;
+  sx::TButton* Button3 = nullptr;
+  sx::TButton* Button4 = nullptr;
+  sx::TButton* Button5 = nullptr;
+  sx::TTimer* Timer1 = nullptr;
+  sx::TEdit* Edit1 = nullptr;
+  sx::TEdit* Edit2 = nullptr;
+  sx::TEdit* Edit3 = nullptr;
+  sx::TUpDown* UpDown1 = nullptr;
+  sx::TUpDown* UpDown2 = nullptr;
+  sx::TUpDown* UpDown3 = nullptr;
+  sx::TBitBtn* Start = nullptr;
+  sx::TBitBtn* Pause = nullptr;
+  sx::TBitBtn* Otmena = nullptr;
+  sx::TBitBtn* BitBtn4 = nullptr;
+  sx::TPanel* Panel1 = nullptr;
+  sx::TRadioButton* RadioButton1 = nullptr;
+  sx::TRadioButton* RadioButton2 = nullptr;
+  sx::TRadioButton* RadioButton3 = nullptr;
+  sx::TRadioButton* RadioButton4 = nullptr;
+  sx::TRadioButton* RadioButton5 = nullptr;
+
+  // The immediate actions.
+  void Button1Click(sx::TObject* sender);
+  void Button2Click(sx::TObject* sender);
+  void Button3Click(sx::TObject* sender);
+  void Button4Click(sx::TObject* sender);
+  void Button5Click(sx::TObject* sender);
+  void BitBtn4Click(sx::TObject* sender);
+  // The countdown.
+  void Timer1Timer(sx::TObject* sender);
+  void StartClick(sx::TObject* sender);
+  void PauseClick(sx::TObject* sender);
+  void OtmenaClick(sx::TObject* sender);
 };
 
 // The main window once the application has created it; empty before.
