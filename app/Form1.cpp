@@ -1,5 +1,10 @@
 #include "app/Form1.h"
 
+#include <cstdint>
+
+#include "app/SystemActions.h"
+#include "framework/runtime/TextUtil.h"
+
 namespace {
 
 using sx::ClassInfo;
@@ -65,42 +70,106 @@ TForm1::TForm1(sx::TComponent* owner) : sx::TForm(owner) {}
 
 TForm1::TForm1(sx::TComponent* owner, sx::CreateNewTag tag) : sx::TForm(owner, tag) {}
 
+// --- The immediate actions --------------------------------------------------------------------
+// None of them touches the countdown: the timer, the fields and the countdown buttons stay.
+
 void TForm1::Button1Click(sx::TObject*) {
-  // Opening the CD door at once is attached here.
+  // The door commands wait until the door has moved; what the device answers (no drive, no
+  // door that moves) is not the user's concern.
+  SystemCalls().mciSendStringA(kOpenDoorCommand, nullptr, 0, Handle());
 }
 
 void TForm1::Button2Click(sx::TObject*) {
-  // Closing the CD door at once is attached here.
+  SystemCalls().mciSendStringA(kCloseDoorCommand, nullptr, 0, Handle());
 }
 
 void TForm1::Button3Click(sx::TObject*) {
-  // Shutting down at once is attached here.
+  ShutDownComputer();
 }
 
 void TForm1::Button4Click(sx::TObject*) {
-  // Restarting at once is attached here.
+  RestartComputer();
 }
 
 void TForm1::Button5Click(sx::TObject*) {
-  // Ending the session at once is attached here.
+  EndUserSession();
 }
 
 void TForm1::BitBtn4Click(sx::TObject*) {
-  // The exit button closes the window by its kind; its own action is attached here.
+  // A close-kind button closes the form by itself and does not raise its click event; this
+  // runs only when the event is raised some other way.
+  Close();
 }
 
+// --- The countdown ------------------------------------------------------------------------------
+// The remaining time lives only in the three fields' texts; the running state only in the
+// Enabled flags of the timer and the buttons.
+
 void TForm1::Timer1Timer(sx::TObject*) {
-  // The countdown's tick is attached here.
+  // Zero is the one-character text "0" and nothing else; the fields are read seconds first,
+  // and a field is read only when the ones before it read "0".
+  if (Edit3->Text() == "0" && Edit2->Text() == "0" && Edit1->Text() == "0") {
+    Timer1->SetEnabled(false);
+    Start->SetEnabled(true);
+    Pause->SetEnabled(false);
+    Otmena->SetEnabled(false);
+    // The choice counts as it stands now, not as it stood at Start. Each radio button is
+    // asked on its own; they exclude each other, so one action runs.
+    if (RadioButton1->Checked())
+      SystemCalls().mciSendStringA(kOpenDoorCommand, nullptr, 0, Handle());
+    if (RadioButton2->Checked())
+      SystemCalls().mciSendStringA(kCloseDoorCommand, nullptr, 0, Handle());
+    if (RadioButton3->Checked()) ShutDownComputer();
+    if (RadioButton4->Checked()) RestartComputer();
+    if (RadioButton5->Checked()) EndUserSession();
+    return;
+  }
+
+  // One second down, borrowing from the next field. The one conversion comes before any
+  // write, so text that is not a number raises with every field as it was. The arithmetic is
+  // 64-bit: the smallest 32-bit value a field could hold has no 32-bit predecessor.
+  if (Edit3->Text() != "0") {
+    Edit3->SetText(sx::IntToStr(std::int64_t{sx::StrToInt(Edit3->Text())} - 1));
+  } else if (Edit2->Text() != "0") {
+    Edit2->SetText(sx::IntToStr(std::int64_t{sx::StrToInt(Edit2->Text())} - 1));
+    Edit3->SetText("59");
+  } else {
+    Edit1->SetText(sx::IntToStr(std::int64_t{sx::StrToInt(Edit1->Text())} - 1));
+    Edit2->SetText("59");
+    Edit3->SetText("59");
+  }
 }
 
 void TForm1::StartClick(sx::TObject*) {
-  // Starting or resuming the countdown is attached here.
+  // The timer first: when the system refuses it, the buttons stay as they were. Enabling
+  // the timer starts its period afresh, so a resumed countdown waits one full interval.
+  Timer1->SetEnabled(true);
+  Start->SetEnabled(false);
+  Pause->SetEnabled(true);
+  Otmena->SetEnabled(true);
+  UpDown1->SetEnabled(false);
+  UpDown2->SetEnabled(false);
+  UpDown3->SetEnabled(false);
 }
 
 void TForm1::PauseClick(sx::TObject*) {
-  // Pausing the countdown is attached here.
+  // The spin buttons stay off: a new time can be set only after Cancel.
+  Timer1->SetEnabled(false);
+  Start->SetEnabled(true);
+  Pause->SetEnabled(false);
+  Otmena->SetEnabled(false);
 }
 
 void TForm1::OtmenaClick(sx::TObject*) {
-  // Cancelling the countdown is attached here.
+  // Only the fields go back to zero; the spin buttons keep their positions.
+  Timer1->SetEnabled(false);
+  Edit1->SetText("0");
+  Edit2->SetText("0");
+  Edit3->SetText("0");
+  Start->SetEnabled(true);
+  Pause->SetEnabled(false);
+  Otmena->SetEnabled(false);
+  UpDown1->SetEnabled(true);
+  UpDown2->SetEnabled(true);
+  UpDown3->SetEnabled(true);
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/Form1.h"
+#include "app/SystemActions.h"
 #include "framework/forms/Application.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Win32SystemServices.h"
@@ -9,6 +10,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The runtime's start, before anything touches the framework: the system services, then
   // the framework's process-wide objects. A failure there has already been shown.
   sx::InstallWin32SystemServices();
+  InstallWin32SystemCalls();
   if (!sx::StartFramework()) return 0;
 
   try {

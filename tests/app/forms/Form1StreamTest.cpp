@@ -58,14 +58,14 @@ Bytes Slice(std::size_t offset, std::size_t count) {
                form.begin() + static_cast<std::ptrdiff_t>(offset + count));
 }
 
-// --- Bytes the description fixes --------------------------------------------------------
+// --- Fixed bytes ------------------------------------------------------------------------
 
 TEST(Form1Bytes, IsExactly2537BytesLong) {
   EXPECT_EQ(Form1().size(), 2537u);
 }
 
 // Signature, header and the first five entries, up to the caption's text.
-const Bytes kWorkedExample = Concat({
+const Bytes kOpening = Concat({
     B({0x54, 0x50, 0x46, 0x30}),
     B({0x06, 0x54, 0x46, 0x6F, 0x72, 0x6D, 0x31}),
     B({0x05, 0x46, 0x6F, 0x72, 0x6D, 0x31}),
@@ -77,8 +77,8 @@ const Bytes kWorkedExample = Concat({
     B({'S', 'o', 'n', 'd', 'e', 'r', 'i', 'x'}),
 });
 
-TEST(Form1Bytes, BeginsWithTheWorkedExample) {
-  EXPECT_EQ(Slice(0, kWorkedExample.size()), kWorkedExample);
+TEST(Form1Bytes, BeginsWithSignatureHeaderAndFirstEntries) {
+  EXPECT_EQ(Slice(0, kOpening.size()), kOpening);
 }
 
 // One property entry: the name, then the tagged value's bytes.
@@ -106,9 +106,8 @@ const Bytes kFormEntriesAfterCaption = Concat({
     B({0}),
 });
 
-TEST(Form1Bytes, FormEntriesAfterCaptionUseTheDescribedTags) {
-  EXPECT_EQ(Slice(kWorkedExample.size(), kFormEntriesAfterCaption.size()),
-            kFormEntriesAfterCaption);
+TEST(Form1Bytes, FormEntriesAfterCaptionUseTheirOwnTags) {
+  EXPECT_EQ(Slice(kOpening.size(), kFormEntriesAfterCaption.size()), kFormEntriesAfterCaption);
 }
 
 TEST(Form1Bytes, FirstButtonRecordHasUtf8CaptionOf17Bytes) {
@@ -127,8 +126,7 @@ TEST(Form1Bytes, FirstButtonRecordHasUtf8CaptionOf17Bytes) {
       B({0, 0}),
   });
   // The first child record follows the form's property list at once.
-  EXPECT_EQ(Slice(kWorkedExample.size() + kFormEntriesAfterCaption.size(), expected.size()),
-            expected);
+  EXPECT_EQ(Slice(kOpening.size() + kFormEntriesAfterCaption.size(), expected.size()), expected);
 }
 
 TEST(Form1Bytes, EndsWithTheTimerRecordAndThreeEndMarkers) {
@@ -423,7 +421,7 @@ TEST_F(Form1Records, NoRecordHasAPrefix) {
   EXPECT_EQ(facts_.prefixedRecords, 0);
 }
 
-TEST_F(Form1Records, UseExactlyTheDescribedTags) {
+TEST_F(Form1Records, UseExactlyTheTagsOfTheLayout) {
   const std::set<int> expected{TagInt8, TagInt16, TagString,  TagIdent,     TagFalse,
                                TagTrue, TagSet,   TagWString, TagUtf8String};
   EXPECT_EQ(facts_.tags, expected);

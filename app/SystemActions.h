@@ -1,0 +1,58 @@
+#pragma once
+
+// What the program can make the system do: shut down, restart, end the session, and move
+// the CD door. Every system call goes through SystemActionCalls, so that tests can put a
+// recorder in place of the system; only the program itself installs the real calls.
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <string>
+
+// The calls the actions make, one member per system function, with the system's signature.
+class SystemActionCalls {
+ public:
+  virtual ~SystemActionCalls() = default;
+
+  virtual HANDLE GetCurrentProcess() = 0;
+  virtual BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token) = 0;
+  virtual BOOL LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, LUID* luid) = 0;
+  virtual BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAllPrivileges,
+                                     TOKEN_PRIVILEGES* newState, DWORD bufferLength,
+                                     TOKEN_PRIVILEGES* previousState, DWORD* returnLength) = 0;
+  virtual DWORD GetLastError() = 0;
+  virtual BOOL ExitWindowsEx(UINT flags, DWORD reserved) = 0;
+  virtual MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength,
+                                  HWND callback) = 0;
+  virtual BOOL CloseHandle(HANDLE handle) = 0;
+  // Shows the text in the framework's plain message dialog and returns once it is closed.
+  virtual void ShowPlainMessage(const std::string& text) = 0;
+};
+
+// The calls in use. Until some are installed, every call fails and shows nothing, so that a
+// program that forgot to install the real ones (or a test that forgot its recorder) cannot
+// reach the system.
+SystemActionCalls& SystemCalls();
+// Installs the calls (none: back to the inert ones) and returns those they replace.
+SystemActionCalls* SetSystemCalls(SystemActionCalls* calls);
+// Installs the real system calls; the program does this once at its start.
+void InstallWin32SystemCalls();
+
+// The media-control command strings for the default CD audio device.
+inline constexpr char kOpenDoorCommand[] = "Set cdaudio door open wait";
+inline constexpr char kCloseDoorCommand[] = "Set cdaudio door closed wait";
+
+// Access wanted on the own process's token: TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY.
+inline constexpr DWORD kTokenAccess = 0x28;
+// The ExitWindowsEx flags of each request.
+inline constexpr UINT kShutDownFlags = 5;  // EWX_SHUTDOWN | EWX_FORCE
+inline constexpr UINT kRestartFlags = 6;   // EWX_REBOOT | EWX_FORCE
+inline constexpr UINT kLogOffFlags = 0;    // EWX_LOGOFF
+
+// Enable the shutdown privilege, then ask the system to shut down (or restart). Each step
+// that fails is named in a message and the next step is tried all the same.
+void ShutDownComputer();
+void RestartComputer();
+// Asks the system to end the session; nothing is enabled before and nothing shown after.
+void EndUserSession();
