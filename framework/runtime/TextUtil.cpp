@@ -6,13 +6,6 @@
 
 namespace sx {
 
-std::string AsciiLowerCase(std::string_view s) {
-  std::string result(s);
-  for (char& c : result)
-    c = AsciiLower(c);
-  return result;
-}
-
 std::string AsciiUpperCase(std::string_view s) {
   std::string result(s);
   for (char& c : result)

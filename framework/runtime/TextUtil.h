@@ -9,9 +9,6 @@ namespace sx {
 constexpr char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
 }
-constexpr char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
 
 // Equality that ignores the case of ASCII letters only; every other byte must match exactly.
 constexpr bool SameText(std::string_view a, std::string_view b) {
@@ -30,7 +27,6 @@ constexpr bool IsValidIdent(std::string_view s) {
   return true;
 }
 
-std::string AsciiLowerCase(std::string_view s);
 std::string AsciiUpperCase(std::string_view s);
 
 // The decimal text of a number, as the program writes it: no leading zeros, no separators.

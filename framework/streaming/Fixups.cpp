@@ -65,14 +65,6 @@ bool PropertyIsEmpty(const TPropFixup& fixup) {
   return false;
 }
 
-std::string InstanceName(const TPersistent* instance) {
-  if (instance->InheritsFrom(TComponent::StaticClass)) {
-    const auto* component = static_cast<const TComponent*>(instance);
-    if (!component->Name().empty()) return component->Name();
-  }
-  return std::string(instance->ClassName());
-}
-
 }  // namespace
 
 bool TPropFixup::IsInterface() const {
@@ -237,9 +229,8 @@ void TReader::ResolveLocalFixups() {
     RemoveGlobalFixup(fixup.instance, fixup.property);
     if (found) {
       if (!StoreReference(fixup, found))
-        throw EReadError(Format(LoadText(TextId::SPropertyException),
-                                {InstanceName(fixup.instance), ".", fixup.path,
-                                 LoadText(TextId::SInvalidPropertyValue)}));
+        throw EReadError(
+            EntryErrorMessage(fixup.instance, fixup.path, LoadText(TextId::SInvalidPropertyValue)));
     } else if (const std::size_t dot = name.find('.'); dot != std::string::npos) {
       TPropFixup waiting = fixup;
       waiting.rootName = name.substr(0, dot);

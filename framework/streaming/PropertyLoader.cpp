@@ -23,18 +23,9 @@ namespace sx {
 namespace {
 
 constexpr std::size_t kShortStringLength = 255;
-constexpr std::int32_t kBlockPiece = 64 * 1024;
 
 [[noreturn]] void ThrowInvalidValue() {
   throw EReadError(LoadText(TextId::SInvalidPropertyValue));
-}
-
-std::string DisplayName(const TPersistent* instance) {
-  if (instance->InheritsFrom(TComponent::StaticClass)) {
-    const auto* component = static_cast<const TComponent*>(instance);
-    if (!component->Name().empty()) return component->Name();
-  }
-  return std::string(instance->ClassName());
 }
 
 // The object a class-typed property holds, or none.
@@ -138,12 +129,21 @@ void TReader::LoadEntry(TPersistent* instance) {
     }
   } catch (const Exception& e) {
     entryPath_ = std::move(outerPath);
-    const std::string message = Format(LoadText(TextId::SPropertyException),
-                                       {DisplayName(instance), ".", path, e.Message()});
+    const std::string message = EntryErrorMessage(instance, path, e.Message());
     if (canRecover_ && OfferError(message)) return;
     throw EReadError(message);
   }
   entryPath_ = std::move(outerPath);
+}
+
+std::string TReader::EntryErrorMessage(const TPersistent* instance, const std::string& path,
+                                       const std::string& cause) {
+  std::string name(instance->ClassName());
+  if (instance->InheritsFrom(TComponent::StaticClass)) {
+    const auto* component = static_cast<const TComponent*>(instance);
+    if (!component->Name().empty()) name = component->Name();
+  }
+  return Format(LoadText(TextId::SPropertyException), {name, ".", path, cause});
 }
 
 void TReader::AssignValue(TPersistent* object, const PropInfo& property) {
@@ -382,42 +382,22 @@ Variant TReader::ReadVariantValue() {
       return Variant::FromBoolean(ReadBoolValue());
     case TagBinary: {
       ReadTag();
-      std::uint8_t length[4];
-      ReadRaw(length, 4);
-      const std::int32_t size = static_cast<std::int32_t>(
-          static_cast<std::uint32_t>(length[0]) | (static_cast<std::uint32_t>(length[1]) << 8) |
-          (static_cast<std::uint32_t>(length[2]) << 16) |
-          (static_cast<std::uint32_t>(length[3]) << 24));
-      if (size < 0) throw EReadError(LoadText(TextId::SReadError));
-      // Taken in pieces: a length that claims more than the data holds fails on the data,
-      // not on a huge allocation.
-      std::vector<std::uint8_t> block;
-      for (std::int32_t left = size; left > 0;) {
-        const std::int32_t piece = std::min(left, kBlockPiece);
-        const std::size_t old = block.size();
-        block.resize(old + static_cast<std::size_t>(piece));
-        ReadRaw(block.data() + old, piece);
-        left -= piece;
-      }
+      std::string block;
+      ReadBytesInto(block, ReadLength());
       // The block: the type's name as a stored text, then the length of the data and the data.
-      TCustomMemoryStream stream(block);
+      const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(block.data()),
+                                                block.size());
+      TCustomMemoryStream stream(bytes);
       std::string typeName;
       std::span<const std::uint8_t> data;
       {
         TReader inner(stream);
         typeName = inner.ReadTextValue();
-        std::uint8_t dataLength[4];
-        inner.ReadRaw(dataLength, 4);
-        const std::int32_t dataSize =
-            static_cast<std::int32_t>(static_cast<std::uint32_t>(dataLength[0]) |
-                                      (static_cast<std::uint32_t>(dataLength[1]) << 8) |
-                                      (static_cast<std::uint32_t>(dataLength[2]) << 16) |
-                                      (static_cast<std::uint32_t>(dataLength[3]) << 24));
+        const std::int32_t dataSize = inner.ReadLength();
         const std::int64_t offset = inner.Position();
-        if (dataSize < 0 || dataSize > static_cast<std::int64_t>(block.size()) - offset)
+        if (dataSize > static_cast<std::int64_t>(bytes.size()) - offset)
           throw EReadError(LoadText(TextId::SReadError));
-        data = std::span<const std::uint8_t>(block).subspan(static_cast<std::size_t>(offset),
-                                                            static_cast<std::size_t>(dataSize));
+        data = bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(dataSize));
       }
       const CustomVariantReader reader = FindCustomVariantType(typeName);
       if (!reader) ThrowInvalidValue();

@@ -203,6 +203,9 @@ class TReader : public TFiler {
   void LoadBodyParts(TComponent* instance);
   void LoadCollection(TCollection& collection);
   void QueueReference(TPersistent* object, const PropInfo& property, std::string name);
+  // "Error reading %s%s%s: %s" about the instance's entry at `path`, around the cause.
+  static std::string EntryErrorMessage(const TPersistent* instance, const std::string& path,
+                                       const std::string& cause);
   void DestroyCreated(TComponent* component, std::size_t afterLoadMark, std::size_t fixupMark);
 
   TComponent* root_ = nullptr;

@@ -16,6 +16,17 @@ const Entry* FindByName(std::span<const Entry> entries, std::string_view name) {
   return nullptr;
 }
 
+// Field and method tables keep their names as short strings, so a longer name matches on
+// its first 255 characters.
+template <class Entry>
+const Entry* FindByShortName(std::span<const Entry> entries, std::string_view name) {
+  constexpr std::size_t kLongest = 255;
+  const std::string_view wanted = name.substr(0, kLongest);
+  for (const Entry& entry : entries)
+    if (SameText(std::string_view(entry.name).substr(0, kLongest), wanted)) return &entry;
+  return nullptr;
+}
+
 }  // namespace
 
 constinit const TypeInfo TypeInfo_Boolean = EnumType("Boolean", kBooleanMembers);
@@ -70,12 +81,6 @@ bool TypeInfo::FindMember(std::string_view member, std::int64_t& ordinal) const 
   return false;
 }
 
-std::string_view TypeInfo::MemberName(std::int64_t ordinal) const {
-  if (ordinal < minValue) return {};
-  const auto index = static_cast<std::uint64_t>(ordinal - minValue);
-  return index < members.size() ? std::string_view(members[index]) : std::string_view();
-}
-
 bool ClassInfo::InheritsFrom(const ClassInfo& ancestor) const {
   for (const ClassInfo* c = this; c; c = c->parent)
     if (c == &ancestor) return true;
@@ -90,16 +95,13 @@ const PropInfo* ClassInfo::FindProperty(std::string_view property) const {
 
 const FieldInfo* ClassInfo::FindField(std::string_view field) const {
   for (const ClassInfo* c = this; c; c = c->parent)
-    if (const FieldInfo* found = FindByName(c->fields, field)) return found;
+    if (const FieldInfo* found = FindByShortName(c->fields, field)) return found;
   return nullptr;
 }
 
 const MethodInfo* ClassInfo::FindMethod(std::string_view method) const {
-  constexpr std::size_t kLongest = 255;
-  const std::string_view wanted = method.substr(0, kLongest);
   for (const ClassInfo* c = this; c; c = c->parent)
-    for (const MethodInfo& entry : c->methods)
-      if (SameText(std::string_view(entry.name).substr(0, kLongest), wanted)) return &entry;
+    if (const MethodInfo* found = FindByShortName(c->methods, method)) return found;
   return nullptr;
 }
 

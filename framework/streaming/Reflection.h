@@ -73,8 +73,6 @@ struct TypeInfo {
   std::string_view Name() const;
   // Enumeration: the ordinal of the member of that name, ASCII case ignored.
   bool FindMember(std::string_view member, std::int64_t& ordinal) const;
-  // Enumeration: the name of the member with that ordinal, or an empty text.
-  std::string_view MemberName(std::int64_t ordinal) const;
 };
 
 template <std::size_t N>
@@ -416,8 +414,8 @@ struct ClassInfo {
 
   // Lookups compare ASCII letters without case and search from this class upward.
   const PropInfo* FindProperty(std::string_view property) const;
+  // Field and method names are compared on at most their first 255 characters.
   const FieldInfo* FindField(std::string_view field) const;
-  // Method names are compared on at most their first 255 characters.
   const MethodInfo* FindMethod(std::string_view method) const;
   // The class that this class's field class table, or an ancestor's, holds under that name.
   const ClassInfo* FindFieldClass(std::string_view className,

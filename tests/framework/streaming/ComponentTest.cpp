@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,7 +53,9 @@ class TOwnerWithFields : public TListener {
   TQuiet* Edit1 = nullptr;
   TQuiet* Edit2 = nullptr;
   TListener* Other = nullptr;
+  TQuiet* Longest = nullptr;
   int renameChecks = 0;
+  void Handler(TObject*) {}
   void CheckRename(TComponent* c, const std::string& oldName, const std::string& newName) override {
     ++renameChecks;
     TComponent::CheckRename(c, oldName, newName);
@@ -81,10 +84,24 @@ class TProbe : public TComponent {
   std::function<void()> check;
 };
 
+// A field name as long as a field table holds: 255 letters.
+constexpr std::size_t kLongestName = 255;
+constexpr auto kLongestField = [] {
+  std::array<char, kLongestName + 1> name{};
+  for (std::size_t i = 0; i < kLongestName; ++i)
+    name[i] = 'L';
+  return name;
+}();
+
 constexpr FieldInfo kOwnerFields[] = {
     Field<&TOwnerWithFields::Edit1>("Edit1"),
     Field<&TOwnerWithFields::Edit2>("Edit2"),
     Field<&TOwnerWithFields::Other>("Other"),
+    Field<&TOwnerWithFields::Longest>(kLongestField.data()),
+};
+
+constexpr MethodInfo kOwnerMethods[] = {
+    Method<&TOwnerWithFields::Handler>(kLongestField.data()),
 };
 
 }  // namespace
@@ -92,8 +109,10 @@ constexpr FieldInfo kOwnerFields[] = {
 constinit const ClassInfo TListener::StaticClass{.name = "TListener",
                                                  .parent = &TComponent::StaticClass};
 constinit const ClassInfo TQuiet::StaticClass{.name = "TQuiet", .parent = &TComponent::StaticClass};
-constinit const ClassInfo TOwnerWithFields::StaticClass{
-    .name = "TOwnerWithFields", .parent = &TListener::StaticClass, .fields = kOwnerFields};
+constinit const ClassInfo TOwnerWithFields::StaticClass{.name = "TOwnerWithFields",
+                                                        .parent = &TListener::StaticClass,
+                                                        .fields = kOwnerFields,
+                                                        .methods = kOwnerMethods};
 constinit const ClassInfo TRefusing::StaticClass{.name = "TRefusing",
                                                  .parent = &TComponent::StaticClass};
 constinit const ClassInfo TDeaf::StaticClass{.name = "TDeaf", .parent = &TComponent::StaticClass};
@@ -199,6 +218,21 @@ TEST_F(ComponentTest, RenameMovesTheFieldBinding) {
   edit->SetName("Unbound");
   EXPECT_EQ(form->Edit2, nullptr);
   form->Free();
+}
+
+TEST_F(ComponentTest, NameLongerThanAFieldNameBindsTheFieldOfItsFirst255Characters) {
+  TOwnerWithFields* form = New<TOwnerWithFields>(nullptr);
+  TQuiet* component = Make<TQuiet>(form, std::string(kLongestName + 45, 'l'));
+  EXPECT_EQ(form->Longest, component);
+  component->SetName("Unbound");
+  EXPECT_EQ(form->Longest, nullptr);
+  form->Free();
+}
+
+TEST_F(ComponentTest, LongerMethodNameFindsTheMethodOfItsFirst255Characters) {
+  const ClassInfo& owner = TOwnerWithFields::StaticClass;
+  EXPECT_EQ(owner.FindMethod(std::string(kLongestName + 45, 'l')), &kOwnerMethods[0]);
+  EXPECT_EQ(owner.FindMethod(std::string(kLongestName - 1, 'L')), nullptr);
 }
 
 TEST_F(ComponentTest, FieldIsNotBoundToAComponentOfAnotherClass) {
