@@ -139,8 +139,7 @@ GlyphLayout CalcButtonLayout(const RECT& client, SIZE glyphSize, SIZE textSize,
   return result;
 }
 
-// --- Glyph lists
-// ----------------------------------------------------------------------------------
+// --- Glyph lists ---------------------------------------------------------------------------------
 
 constinit const ClassInfo TGlyphList::StaticClass{
     .name = "TGlyphList",

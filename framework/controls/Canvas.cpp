@@ -11,6 +11,13 @@ TCanvas::TCanvas() {
   pen_ = New<TPen>();
   brush_ = New<TBrush>();
   font_ = New<TFont>();
+  // A change may give the old system object back for deletion, which the system refuses
+  // while the object is selected into a context: it is deselected first (the change notice
+  // comes before the old object goes) and selected anew by the next drawing call.
+  const TNotifyEvent deselect = MakeEvent<&TCanvas::ObjectChanged>(this);
+  pen_->SetOnChange(deselect);
+  brush_->SetOnChange(deselect);
+  font_->SetOnChange(deselect);
 }
 
 TCanvas::~TCanvas() {
@@ -38,6 +45,10 @@ void TCanvas::RestoreSelection() {
   if (savedBrush_) SelectObject(dc_, savedBrush_);
   if (savedFont_) SelectObject(dc_, savedFont_);
   savedPen_ = savedBrush_ = savedFont_ = nullptr;
+}
+
+void TCanvas::ObjectChanged(TObject*) {
+  RestoreSelection();
 }
 
 void TCanvas::Prepare(bool pen, bool brush, bool font) {

@@ -61,6 +61,7 @@ class TCanvas : public TPersistent {
   // imply; the system objects may have been remade since the last call.
   void Prepare(bool pen, bool brush, bool font);
   void RestoreSelection();
+  void ObjectChanged(TObject* sender);
 
   HDC dc_ = nullptr;
   HGDIOBJ savedPen_ = nullptr;

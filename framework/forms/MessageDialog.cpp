@@ -22,9 +22,10 @@ namespace {
 constexpr UINT kNonClientMetricsSize = 340;
 static_assert(sizeof(NONCLIENTMETRICSA) >= kNonClientMetricsSize);
 
+// mkCustom shows the application's title and no icon; its caption entry is never read.
 struct KindInfo {
   TextId caption;
-  LPCSTR icon;  // none for mkCustom
+  LPCSTR icon;
 };
 const KindInfo kKinds[] = {
     {TextId::SMsgDlgWarning, IDI_EXCLAMATION},  {TextId::SMsgDlgError, IDI_HAND},

@@ -135,6 +135,21 @@ TEST_F(TimerTest, ClassLeftWithAnotherProcedureIsRegisteredAnew) {
   EXPECT_TRUE(ticks.WaitFor(1));
 }
 
+TEST_F(TimerTest, NewTimerTicksOnceASecond) {
+  timer = New<TTimer>(nullptr);
+  const Clock::time_point assigned = Clock::now();
+  timer->SetOnTimer(ticks.Event());
+  ASSERT_TRUE(ticks.WaitFor(1));
+  EXPECT_GE(ticks.times[0] - assigned, milliseconds(950));
+}
+
+TEST_F(TimerTest, EveryTimerMessageTicksWhateverItsIdentifierOrTheEnabledFlag) {
+  MakeTimer(1000)->SetOnTimer(ticks.Event());
+  timer->SetEnabled(false);
+  SendMessageA(timer->WindowHandle(), WM_TIMER, 7, 0);
+  EXPECT_EQ(ticks.Count(), 1u);
+}
+
 TEST_F(TimerTest, IntervalZeroSetsNoSystemTimer) {
   MakeTimer(0)->SetOnTimer(ticks.Event());
   EXPECT_TRUE(timer->Enabled());
