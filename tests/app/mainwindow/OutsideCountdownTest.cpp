@@ -94,6 +94,14 @@ class OutsideCountdownTest : public OutsideTest {
     return boxes;
   }
 
+  // Input reaches the program on its own time: wait for the buttons to settle in a state.
+  ::testing::AssertionResult ButtonsSettleAt(const std::string& wanted) const {
+    if (WaitFor([&] { return countdown_.Buttons() == wanted; }))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "buttons read " << countdown_.Buttons() << ", not " << wanted;
+  }
+
   Countdown countdown_{program_};
 };
 
@@ -111,7 +119,7 @@ TEST_F(OutsideCountdownTest, CountdownSetWithTheSpinButtonsRunsOutOnTheTickAfter
 
   ClickMiddleOf(countdown_.start);
   const DWORD started = GetTickCount();
-  EXPECT_EQ(countdown_.Buttons(), kRunning);
+  EXPECT_TRUE(ButtonsSettleAt(kRunning));
   std::vector<Change> changes;
   std::wstring last = L"3";
   DWORD finished = 0;
@@ -133,7 +141,7 @@ TEST_F(OutsideCountdownTest, CountdownSetWithTheSpinButtonsRunsOutOnTheTickAfter
   EXPECT_GE(finished - started, 3800u);
   EXPECT_LE(finished - started, 8000u);
 
-  EXPECT_EQ(countdown_.Buttons(), kStopped);
+  EXPECT_TRUE(ButtonsSettleAt(kStopped));
   EXPECT_TRUE(countdown_.Time() == L"0:0:0");
   EXPECT_TRUE(ErrorBoxes().empty()) << "the door command without a drive shows nothing";
 }
@@ -146,7 +154,7 @@ TEST_F(OutsideCountdownTest, PauseHoldsTheTimeResumeGoesOnAndCancelSetsZero) {
   ASSERT_TRUE(WaitFor([&] { return countdown_.Time() == L"0:0:59"; }));
 
   ClickMiddleOf(countdown_.pause);
-  EXPECT_EQ(countdown_.Buttons(), kStopped);
+  EXPECT_TRUE(ButtonsSettleAt(kStopped));
   const std::wstring paused = countdown_.Time();
   // Neither a tick nor a spin button moves the time while paused.
   ClickUpArrow(countdown_.secondsSpin);
@@ -156,7 +164,7 @@ TEST_F(OutsideCountdownTest, PauseHoldsTheTimeResumeGoesOnAndCancelSetsZero) {
   // The period starts afresh: the next second goes one full interval after Start.
   ClickMiddleOf(countdown_.start);
   const DWORD resumedAt = GetTickCount();
-  EXPECT_EQ(countdown_.Buttons(), kRunning);
+  EXPECT_TRUE(ButtonsSettleAt(kRunning));
   EXPECT_TRUE(WaitFor([&] { return countdown_.Time() != paused; }, 3000))
       << "the countdown did not go on";
   EXPECT_GE(GetTickCount() - resumedAt, 800u);
@@ -164,7 +172,7 @@ TEST_F(OutsideCountdownTest, PauseHoldsTheTimeResumeGoesOnAndCancelSetsZero) {
   EXPECT_TRUE(countdown_.Time() == L"0:0:" + std::to_wstring(pausedSeconds - 1));
 
   ClickMiddleOf(countdown_.cancel);
-  EXPECT_EQ(countdown_.Buttons(), kIdle);
+  EXPECT_TRUE(ButtonsSettleAt(kIdle));
   EXPECT_TRUE(countdown_.Time() == L"0:0:0");
   Sleep(1200);
   EXPECT_TRUE(countdown_.Time() == L"0:0:0") << "a tick came after Cancel";
@@ -181,7 +189,7 @@ TEST_F(OutsideCountdownTest, OpeningTheDoorDuringACountdownLeavesItRunning) {
   ASSERT_TRUE(WaitFor([&] { return TextOf(countdown_.seconds) == L"59"; }));
 
   ClickMiddleOf(countdown_.openDoor);
-  EXPECT_EQ(countdown_.Buttons(), kRunning);
+  EXPECT_TRUE(ButtonsSettleAt(kRunning));
   EXPECT_TRUE(WaitFor([&] { return TextOf(countdown_.seconds) == L"57"; }, 4000))
       << "the countdown stopped: " << TextOf(countdown_.seconds).size();
   EXPECT_TRUE(ErrorBoxes().empty());
@@ -215,7 +223,7 @@ TEST_F(OutsideCountdownTest, BadTextInAFieldIsShownAndTheCountdownGoesOnOnceItIs
   for (HWND open : ErrorBoxes())
     PostMessageA(open, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(countdown_.Time() == L"0:0:0");
-  EXPECT_EQ(countdown_.Buttons(), kStopped);
+  EXPECT_TRUE(ButtonsSettleAt(kStopped));
 }
 
 // --- Closing ----------------------------------------------------------------------------------
@@ -268,8 +276,14 @@ TEST_F(OutsideCountdownTest, AltF4EndsTheProgramWithZero) {
   ScreenToClient(program_.MainWindow(), &caption);
   ClickAt(program_.MainWindow(), caption);
   ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == program_.MainWindow(); }));
-  PressKey(VK_F4, VK_MENU);
-  EXPECT_EQ(program_.ExitCode(), 0);
+  // Synthesised keys can be lost while the window is still taking the activation; a user
+  // would press again.
+  long code = -1;
+  for (int attempt = 0; attempt < 3 && code == -1; ++attempt) {
+    PressKey(VK_F4, VK_MENU);
+    code = program_.ExitCode(5000);
+  }
+  EXPECT_EQ(code, 0);
 }
 
 }  // namespace
