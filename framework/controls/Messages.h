@@ -60,6 +60,11 @@ enum : UINT {
   FWM_CHILDKEY = 0xB041,  // the parent form may claim a child's key message first
 };
 
+// The keyboard messages the framework routes, WM_KEYDOWN through WM_SYSDEADCHAR. Newer
+// system headers end WM_KEYFIRST..WM_KEYLAST at WM_UNICHAR instead, which is no key.
+constexpr UINT kFirstKeyMessage = 0x0100;
+constexpr UINT kLastKeyMessage = 0x0108;
+
 // A window-system message re-sent by a parent to the child it concerns.
 constexpr UINT FWM_REFLECT = 0xBC00;
 enum : UINT {
@@ -71,8 +76,8 @@ enum : UINT {
   FWM_VSCROLL = FWM_REFLECT + WM_VSCROLL,
   FWM_CTLCOLORMSGBOX = FWM_REFLECT + WM_CTLCOLORMSGBOX,
   FWM_CTLCOLORSTATIC = FWM_REFLECT + WM_CTLCOLORSTATIC,
-  FWM_KEYDOWN = FWM_REFLECT + WM_KEYDOWN,
-  FWM_KEYLAST = FWM_REFLECT + WM_KEYLAST,
+  FWM_KEYDOWN = FWM_REFLECT + kFirstKeyMessage,
+  FWM_KEYLAST = FWM_REFLECT + kLastKeyMessage,
 };
 
 // --- Message handler tables ----------------------------------------------------------------

@@ -44,10 +44,10 @@ constexpr MessageEntry kWinControlMessages[] = {
     On<&TWinControl::OnParentCtl3DChanged>(FWM_PARENTCTL3DCHANGED),
     On<&TWinControl::OnSysFontChanged>(FWM_SYSFONTCHANGED),
     On<&TWinControl::OnSetCursor>(WM_SETCURSOR),
+    On<&TWinControl::OnSettingChange>(WM_WININICHANGE),
+    On<&TWinControl::OnSysColorChange>(WM_SYSCOLORCHANGE),
 };
 
-constexpr UINT kFirstKeyMessage = 0x0100;
-constexpr UINT kLastKeyMessage = 0x0108;
 constexpr UINT kFirstMouseMessage = 0x0200;
 constexpr UINT kLastMouseMessage = 0x020A;
 
@@ -476,6 +476,16 @@ void TWinControl::OnSetCursor(TMessage& message) {
       HIWORD(message.LParam) == WM_LBUTTONDOWN)
     if (auto hook = GlobalControlHooks().clickIntoDisabled; hook && hook()) return;
   Inherited<TWinControl>(message);
+}
+
+void TWinControl::OnSettingChange(TMessage& message) {
+  Inherited<TWinControl>(message);
+  DeliverMessage(FWM_SETTINGSCHANGED, message.WParam, message.LParam);
+}
+
+void TWinControl::OnSysColorChange(TMessage& message) {
+  Inherited<TWinControl>(message);
+  DeliverMessage(FWM_SYSCOLORCHANGED, message.WParam, message.LParam);
 }
 
 void TWinControl::OnScroll(TMessage& message) {

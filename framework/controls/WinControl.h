@@ -170,6 +170,10 @@ class TWinControl : public TControl {
   // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings
   // the program's modal window to the front.
   void OnSetCursor(TMessage& message);
+  // WM_WININICHANGE and WM_SYSCOLORCHANGE: after the window class has seen them, the control
+  // tells itself as FWM_SETTINGSCHANGED and FWM_SYSCOLORCHANGED.
+  void OnSettingChange(TMessage& message);
+  void OnSysColorChange(TMessage& message);
   void OnWindowPosChanged(TMessage& message);
   void OnEraseBackground(TMessage& message);
   void OnPaint(TMessage& message);

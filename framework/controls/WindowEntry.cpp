@@ -7,13 +7,17 @@
 namespace sx {
 namespace {
 
+// A global atom outlives the process unless it is deleted: made on the first binding,
+// deleted by ReleaseAtom.
+ATOM g_atom = 0;
+
 ATOM EntryAtom() {
-  static const ATOM atom = [] {
+  if (!g_atom) {
     char name[32];
     std::snprintf(name, sizeof name, "WindowEntry%.8lX", GetCurrentProcessId());
-    return GlobalAddAtomA(name);
-  }();
-  return atom;
+    g_atom = GlobalAddAtomA(name);
+  }
+  return g_atom;
 }
 
 }  // namespace
@@ -25,11 +29,17 @@ WNDPROC WindowEntry::Bind(HWND window) {
 }
 
 void WindowEntry::Unbind(HWND window) {
-  RemovePropA(window, MAKEINTATOM(EntryAtom()));
+  if (g_atom) RemovePropA(window, MAKEINTATOM(g_atom));
 }
 
 WindowEntry* WindowEntry::Of(HWND window) {
-  return static_cast<WindowEntry*>(GetPropA(window, MAKEINTATOM(EntryAtom())));
+  if (!g_atom) return nullptr;
+  return static_cast<WindowEntry*>(GetPropA(window, MAKEINTATOM(g_atom)));
+}
+
+void WindowEntry::ReleaseAtom() {
+  if (g_atom) GlobalDeleteAtom(g_atom);
+  g_atom = 0;
 }
 
 LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -32,6 +32,9 @@ class WindowEntry {
 
   // The entry bound to a window, if any.
   static WindowEntry* Of(HWND window);
+  // Deletes the atom the bindings are kept under. Call it once no bound window is left; a
+  // later binding makes it again.
+  static void ReleaseAtom();
 
   static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -20,7 +20,8 @@ std::string ControlPropertyName();
 // Makes the atoms and registers the message; later calls do nothing until
 // ReleaseWindowProperties.
 void InitWindowProperties();
-// Deletes the atoms. Call it once no control window is left.
+// Deletes the atoms, the window entries' one among them. Call it once no control window is
+// left.
 void ReleaseWindowProperties();
 
 ATOM ProcessPropertyAtom();

@@ -512,8 +512,9 @@ void TApplication::DestroyAppWindow() {
   handle_ = nullptr;
   handleCreated_ = false;
   appWindowVisible_ = false;
-  DestroyWindow(window);
+  // A destroyed window's properties can no longer be removed.
   WindowEntry::Unbind(window);
+  DestroyWindow(window);
 }
 
 HICON TApplication::IconHandle() const {
@@ -664,7 +665,7 @@ bool TApplication::IsHintMessage(MSG& msg) {
 }
 
 bool TApplication::IsKeyMessage(MSG& msg) {
-  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+  if (msg.message < kFirstKeyMessage || msg.message > kLastKeyMessage) return false;
   HWND target = GetCapture();
   if (target) {
     if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(target, GWLP_HINSTANCE)) != MainInstance())

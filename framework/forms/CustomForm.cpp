@@ -551,7 +551,6 @@ void TCustomForm::ApplyCentring() {
   // A form larger than the screen keeps its caption reachable.
   x = std::max(x, Screen->DesktopLeft());
   y = std::max(y, Screen->DesktopTop());
-  position_ = poDesigned;
   ChangeBounds(x, y, Width(), Height());
 }
 
@@ -568,6 +567,9 @@ void TCustomForm::FWMShowingChanged(TMessage&) {
       if (Application) Application->ReportException(this);
     }
     ApplyCentring();
+    // Placed once, the form stays where it is: a window made again later keeps the place
+    // instead of being centred or placed by the system anew.
+    position_ = poDesigned;
     ShowWindow(Handle(), kShowCommands[windowState_]);
     return;
   }
@@ -705,18 +707,21 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   const int count = FocusCount() + 1;
   SetFocusCount(count);
   activeControl_ = control != this ? control : nullptr;
-  if (Screen) {
-    Screen->SetActive(this, control);
-    if (Screen->FocusedForm() != this) {
-      if (TCustomForm* previous = Screen->FocusedForm()) {
-        Screen->SetFocusedForm(nullptr);
-        previous->DeliverMessage(FWM_DEACTIVATE);
-        if (FocusCount() != count) return false;
-      }
-      Screen->SetFocusedForm(this);
-      DeliverMessage(FWM_ACTIVATE);
+  if (Screen) Screen->SetActive(this, control);
+  // While the notifications below run, a handler may take the focus away again: the
+  // control's window then drops that WM_KILLFOCUS, as its WM_SETFOCUS is dropped too.
+  if (control->ControlStateOf().Contains(ControlState::Focusing)) return false;
+  control->ChangeControlState(ControlState::Focusing, true);
+  Finally focused([control] { control->ChangeControlState(ControlState::Focusing, false); });
+  if (Screen && Screen->FocusedForm() != this) {
+    if (TCustomForm* previous = Screen->FocusedForm()) {
+      Screen->SetFocusedForm(nullptr);
+      previous->DeliverMessage(FWM_DEACTIVATE);
       if (FocusCount() != count) return false;
     }
+    Screen->SetFocusedForm(this);
+    DeliverMessage(FWM_ACTIVATE);
+    if (FocusCount() != count) return false;
   }
   if (!focusedControl_) focusedControl_ = this;
   if (focusedControl_ == control) return true;

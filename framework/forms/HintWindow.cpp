@@ -27,7 +27,7 @@ void THintWindow::CreateParams(TCreateParams& params) {
 bool THintWindow::IsHintMessage(const MSG& msg) const {
   if (!HandleAllocated() || !IsWindowVisible(const_cast<THintWindow*>(this)->Handle()))
     return false;
-  if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) return true;
+  if (msg.message >= kFirstKeyMessage && msg.message <= kLastKeyMessage) return true;
   switch (msg.message) {
     case WM_ACTIVATE:
     case WM_ACTIVATEAPP:

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include "framework/controls/ExceptionBoundary.h"
+#include "framework/controls/WindowEntry.h"
+#include "framework/controls/WindowProperties.h"
 #include "framework/runtime/Exception.h"
 #include "tests/framework/controls/ControlTestSupport.h"
 
@@ -275,6 +277,24 @@ TEST_F(MessageRoutingTest, DoubleClickWithoutTheDoubleClickStyleArrivesAsButtonD
   SetCaptureControl(nullptr);
 }
 
+TEST_F(MessageRoutingTest, SystemSettingChangeReachesTheControlAsItsNotification) {
+  auto* edit = Make<TTestEdit>(form);
+  TMessageSpy spy(edit);
+
+  SendMessageA(edit->Handle(), WM_WININICHANGE, 0, 0);
+
+  EXPECT_EQ(spy.Count(FWM_SETTINGSCHANGED), 1);
+}
+
+TEST_F(MessageRoutingTest, SystemColourChangeReachesTheControlAsItsNotification) {
+  auto* edit = Make<TTestEdit>(form);
+  TMessageSpy spy(edit);
+
+  SendMessageA(edit->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+
+  EXPECT_EQ(spy.Count(FWM_SYSCOLORCHANGED), 1);
+}
+
 TEST_F(MessageRoutingTest, SystemFontChangeReachesGrandchildren) {
   auto* panel = Make<TTestPanel>(form, 0, 0, 200, 100);
   auto* plain = Make<TTestPlain>(panel);
@@ -283,6 +303,25 @@ TEST_F(MessageRoutingTest, SystemFontChangeReachesGrandchildren) {
   form->DeliverMessage(FWM_SYSFONTCHANGED);
 
   EXPECT_EQ(spy.Count(FWM_SYSFONTCHANGED), 1);
+}
+
+TEST(WindowEntryTest, EntryAtomIsDeletedWithTheWindowProperties) {
+  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  WindowEntry entry;
+  entry.Bind(window);
+  // The atom's name is the entries' own; a global atom left behind outlives the process.
+  char name[32];
+  wsprintfA(name, "WindowEntry%08lX", GetCurrentProcessId());
+  ASSERT_NE(GlobalFindAtomA(name), 0);
+  WindowEntry::Unbind(window);
+
+  ReleaseWindowProperties();
+
+  EXPECT_EQ(GlobalFindAtomA(name), 0);
+  DestroyWindow(window);
+  InitWindowProperties();
 }
 
 }  // namespace

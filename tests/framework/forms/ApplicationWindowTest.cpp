@@ -1,6 +1,7 @@
 // The application window, the title, the taskbar button's visibility and the creation of
 // forms through the application.
 
+#include <algorithm>
 #include <thread>
 
 #include "framework/forms/HintWindow.h"
@@ -117,6 +118,21 @@ TEST_F(ApplicationWindowTest, WindowHookThatAnswersTrueKeepsTheMessageFromTheWin
   EXPECT_EQ(swallow.closes, 1);
   MSG msg;
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST_F(ApplicationWindowTest, MessageJustBeyondTheKeyRangeIsNotOfferedAsAKey) {
+  TTestForm* form = New<TTestForm>(Application);
+  TTestEdit* edit = MakeChild<TTestEdit>(form, 8, 8);
+  std::vector<std::string> log;
+  TMessageRecorder recorder(edit, log, "edit");
+  constexpr UINT kUniChar = 0x0109;
+
+  PostMessageA(edit->Handle(), WM_SYSDEADCHAR, 'a', 0);
+  PostMessageA(edit->Handle(), kUniChar, 'a', 0);
+  Pump();
+
+  EXPECT_EQ(std::count(log.begin(), log.end(), "edit:BD07"), 1) << "the last key message";
+  EXPECT_EQ(std::count(log.begin(), log.end(), "edit:BD09"), 0);
 }
 
 TEST_F(ApplicationWindowTest, TaskbarButtonFollowsTheVisibleForms) {

@@ -169,6 +169,29 @@ TEST_F(FocusTest, HandlerThatMovesTheFocusStopsTheRestOfTheSequence) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "form:B007"), 1);
 }
 
+TEST_F(FocusTest, FieldLosingTheFocusWhileBeingFocusedHearsNoKillFocus) {
+  struct Mover : TObject {
+    TTestButton* to;
+    TControl::MessageHandler previous;
+    int killFocusNotices = 0;
+    void Handle(TMessage& message) {
+      if (message.Msg == FWM_COMMAND && HIWORD(message.WParam) == EN_KILLFOCUS) ++killFocusNotices;
+      previous(message);
+      if (message.Msg == FWM_ENTER) to->SetFocus();
+    }
+  } mover;
+  mover.to = button2_;
+  mover.previous = edit3_->GetMessageHandler();
+  edit3_->SetMessageHandler(MakeEvent<&Mover::Handle>(&mover));
+
+  edit3_->SetFocus();
+
+  edit3_->SetMessageHandler(mover.previous);
+  EXPECT_TRUE(button2_->Focused());
+  // The field's window never saw the focus arrive, so it must not see it leave either.
+  EXPECT_EQ(mover.killFocusNotices, 0);
+}
+
 TEST_F(FocusTest, DisablingTheActiveControlLeavesTheFormWithout) {
   edit1_->SetEnabled(false);
   EXPECT_EQ(form_->ActiveControl(), nullptr);

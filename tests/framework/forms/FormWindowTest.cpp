@@ -147,6 +147,22 @@ TEST_F(FormWindowTest, ScreenCentredFormIsCentredWhenShownAndThenDesigned) {
   EXPECT_EQ(form->Position(), poDesigned);
 }
 
+TEST_F(FormWindowTest, FormPlacedByTheSystemKeepsItsPlaceWhenItsWindowIsMadeAgain) {
+  TTestForm* form = New<TTestForm>(Application);
+  form->SetPosition(poDefaultPosOnly);
+  form->Show();
+  RECT shown;
+  GetWindowRect(form->Handle(), &shown);
+
+  form->SetBorderStyle(bsSingle);
+
+  EXPECT_EQ(form->Position(), poDesigned);
+  RECT remade;
+  GetWindowRect(form->Handle(), &remade);
+  EXPECT_EQ(remade.left, shown.left);
+  EXPECT_EQ(remade.top, shown.top);
+}
+
 TEST_F(FormWindowTest, MainFormCentredFormIsCentredOverTheMainForm) {
   TTestForm* main = nullptr;
   Application->CreateOwnedForm(main);

@@ -163,6 +163,22 @@ TEST_F(ScalingTest, UnscaledFormIsNeverRescaled) {
   EXPECT_TRUE(form->Button1->ScalingFlags().Empty());
 }
 
+TEST_F(ScalingTest, FontOfADefinitionMadeAtAnotherResolutionIsScaledToTheScreen) {
+  // Made at twice this screen's resolution, in a font 22 pixels high.
+  StreamBuilder b;
+  b.Signature().Object("TScaleForm", "ScaleForm");
+  b.Name("Font.Height").Int(-22);
+  b.Name("PixelsPerInch").Int(2 * Screen->PixelsPerInch());
+  b.Name("TextHeight").Int(13);
+  b.End().End();
+  AddDefinition("TScaleForm", b.Bytes());
+
+  auto* form = New<TScaleForm>(Application);
+
+  EXPECT_EQ(form->Font()->Height(), -11);
+  EXPECT_EQ(form->PixelsPerInch(), Screen->PixelsPerInch());
+}
+
 TEST_F(ScalingTest, PixelsPerInchTakesOnlyZeroOrValuesAbove35) {
   TTestForm* form = New<TTestForm>(Application);
   form->SetPixelsPerInch(35);
