@@ -19,39 +19,19 @@ std::string IntToStr(std::int64_t value) {
 
 bool TryStrToInt(std::string_view text, std::int32_t& value) {
   std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-    ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  unsigned base = 10;
-  if (i < text.size() && text[i] == '$') {
-    base = 16;
-    ++i;
-  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    base = 16;
-    i += 2;
-  }
   if (i == text.size()) return false;
-  // Hexadecimal texts may spell any 32-bit pattern; decimal ones must fit the signed range.
-  const std::uint64_t limit =
-      base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  const std::uint64_t limit = negative ? 0x80000000ull : 0x7FFFFFFFull;
   std::uint64_t magnitude = 0;
   for (; i < text.size(); ++i) {
     const char c = text[i];
-    unsigned digit;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<unsigned>(c - '0');
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    else
-      return false;
-    magnitude = magnitude * base + digit;
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
     if (magnitude > limit) return false;
   }
-  const auto bits = static_cast<std::uint32_t>(negative ? 0u - magnitude : magnitude);
-  value = static_cast<std::int32_t>(bits);
+  value =
+      static_cast<std::int32_t>(static_cast<std::uint32_t>(negative ? 0u - magnitude : magnitude));
   return true;
 }
 

@@ -32,8 +32,8 @@ std::string AsciiUpperCase(std::string_view s);
 // The decimal text of a number, as the program writes it: no leading zeros, no separators.
 std::string IntToStr(std::int64_t value);
 
-// The integer value of a decimal (or "$"/"0x" hexadecimal) text with optional leading
-// blanks and sign; raises EConvertError "'%s' is not a valid integer value" otherwise.
+// The integer value of a decimal text: an optional sign and digits, nothing else, within the
+// 32-bit range; raises EConvertError "'%s' is not a valid integer value" otherwise.
 std::int32_t StrToInt(std::string_view text);
 
 // As StrToInt, but reports failure instead of raising.
