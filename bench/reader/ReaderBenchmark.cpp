@@ -6,38 +6,38 @@
 
 #include "framework/streaming/Reader.h"
 #include "framework/streaming/Stream.h"
-#include "tests/framework/streaming/FormBytes.h"
 #include "tests/framework/streaming/FormWalk.h"
 #include "tests/support/FakeSystem.h"
+#include "tests/support/StreamBuilder.h"
 
 namespace {
 
 using namespace sx;
-using sx::testing::FormBytes;
+using sx::testing::StreamBuilder;
 
 constexpr int kRecords = 10000;
 
 const std::vector<std::uint8_t>& Definition() {
   static const std::vector<std::uint8_t> bytes = [] {
-    FormBytes form;
+    StreamBuilder form;
     form.Signature().Object("TForm1", "Form1");
-    form.Entry("Left").Int(341).Entry("Top").Int(157).Entry("Caption").String("Sonderix");
-    form.Entry("Font.Style").Set({}).Entry("PixelsPerInch").Int(96).End();
+    form.Name("Left").Int(341).Name("Top").Int(157).Name("Caption").String("Sonderix");
+    form.Name("Font.Style").Set({}).Name("PixelsPerInch").Int(96).End();
     for (int i = 0; i < kRecords; ++i) {
       const std::string number = std::to_string(i);
       form.Object("TButton", "Button" + number);
-      form.Entry("Left").Int(8 + (i % 40) * 80).Entry("Top").Int(8 + (i / 40) * 30);
-      form.Entry("Width").Int(75).Entry("Height").Int(25);
-      form.Entry("Hint").String("Press " + number);
-      form.Entry("Cursor").Ident("crHandPoint");
-      form.Entry("Font.Style").Set({"fsBold", "fsUnderline"});
+      form.Name("Left").Int(8 + (i % 40) * 80).Name("Top").Int(8 + (i / 40) * 30);
+      form.Name("Width").Int(75).Name("Height").Int(25);
+      form.Name("Hint").String("Press " + number);
+      form.Name("Cursor").Ident("crHandPoint");
+      form.Name("Font.Style").Set({"fsBold", "fsUnderline"});
       // "Кнопка" in UTF-8, then the number.
-      form.Entry("Caption").Utf8("\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0 " + number);
-      form.Entry("TabOrder").Int(i).Entry("Default").Tag(TagFalse);
+      form.Name("Caption").Utf8String("\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0 " + number);
+      form.Name("TabOrder").Int(i).Name("Default").False();
       form.End().End();
     }
     form.End();
-    return form.bytes;
+    return form.Bytes();
   }();
   return bytes;
 }

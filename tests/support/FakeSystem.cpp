@@ -54,8 +54,7 @@ std::optional<std::span<const std::uint8_t>> FakeSystem::FindRcData(ModuleId,
 }
 
 std::string FakeSystem::LoadText(ModuleId, int id) {
-  auto it = texts_.find(id);
-  return it != texts_.end() ? it->second : BuiltInText(id);
+  return BuiltInText(id);
 }
 
 std::string FakeSystem::WideToAnsi(std::u16string_view text) {
@@ -120,14 +119,6 @@ int FakeSystem::TextHeight(FontHandle font, std::string_view text) {
 
 void FakeSystem::AddRcData(std::string name, std::vector<std::uint8_t> bytes) {
   rcData_[AsciiUpperCase(name)] = std::move(bytes);
-}
-
-void FakeSystem::RemoveRcData(const std::string& name) {
-  rcData_.erase(AsciiUpperCase(name));
-}
-
-void FakeSystem::SetText(int id, std::string text) {
-  texts_[id] = std::move(text);
 }
 
 }  // namespace sx::testing

@@ -10,9 +10,9 @@
 
 namespace sx::testing {
 
-// System services for native tests: resources and texts that a test registers, the code
-// page 1251 (the Russian ANSI code page the program runs with), a 96-pixels-per-inch screen,
-// the classic system colours and fonts that are only counted.
+// System services for native tests: resources that a test registers, the framework's own
+// texts, the code page 1251 (the Russian ANSI code page the program runs with), a
+// 96-pixels-per-inch screen, the classic system colours and fonts that are only counted.
 class FakeSystem : public SystemServices {
  public:
   FakeSystem();
@@ -38,8 +38,6 @@ class FakeSystem : public SystemServices {
 
   // Test controls.
   void AddRcData(std::string name, std::vector<std::uint8_t> bytes);
-  void RemoveRcData(const std::string& name);
-  void SetText(int id, std::string text);
 
   int pixelsPerInch = 96;
   std::vector<FontRequest> createdFonts;
@@ -53,7 +51,6 @@ class FakeSystem : public SystemServices {
 
  private:
   std::map<std::string, std::vector<std::uint8_t>> rcData_;  // by upper-case name
-  std::map<int, std::string> texts_;
   FontHandle nextFont_ = 0x100;
   std::uintptr_t nextObject_ = 0x10000;  // pens and brushes, apart from the fonts
   SystemServices* previous_ = nullptr;

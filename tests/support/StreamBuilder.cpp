@@ -15,6 +15,10 @@ StreamBuilder& StreamBuilder::Raw(std::span<const std::uint8_t> bytes) {
   return *this;
 }
 
+StreamBuilder& StreamBuilder::Raw(std::initializer_list<std::uint8_t> bytes) {
+  return Raw(std::span<const std::uint8_t>(bytes.begin(), bytes.size()));
+}
+
 StreamBuilder& StreamBuilder::Raw(std::string_view bytes) {
   bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
   return *this;
@@ -87,15 +91,33 @@ StreamBuilder& StreamBuilder::Int64(std::int64_t v) {
   return Tag(TagInt64).Le64(static_cast<std::uint64_t>(v));
 }
 
+// The double's value exactly, in the wider format.
 StreamBuilder& StreamBuilder::Extended(double v) {
-  std::uint8_t bytes[10];
-  EncodeExtended(v, bytes);
-  return ExtendedBytes(bytes);
+  const auto bits = std::bit_cast<std::uint64_t>(v);
+  const unsigned sign = static_cast<unsigned>(bits >> 63);
+  int exponent = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  std::uint64_t mantissa = 0;
+  unsigned top = 0;
+  if (exponent == 0x7FF) {
+    top = 0x7FFF;
+    mantissa = (std::uint64_t{1} << 63) | (fraction << 11);
+  } else if (exponent != 0 || fraction != 0) {
+    if (exponent == 0) {
+      // A double denormal is a normal number in the wider format.
+      const int shift = std::countl_zero(fraction) - 11;
+      fraction <<= shift;
+      exponent = 1 - shift;
+      fraction &= (std::uint64_t{1} << 52) - 1;
+    }
+    top = static_cast<unsigned>(exponent - 1023 + 16383);
+    mantissa = (std::uint64_t{1} << 63) | (fraction << 11);
+  }
+  return Extended(mantissa, static_cast<std::uint16_t>(top | (sign << 15)));
 }
 
-StreamBuilder& StreamBuilder::ExtendedBytes(const std::uint8_t (&bytes)[10]) {
-  Tag(TagExtended);
-  return Raw(std::span<const std::uint8_t>(bytes, 10));
+StreamBuilder& StreamBuilder::Extended(std::uint64_t mantissa, std::uint16_t signAndExponent) {
+  return Tag(TagExtended).Le64(mantissa).Le16(signAndExponent);
 }
 
 StreamBuilder& StreamBuilder::Single(float v) {
@@ -157,6 +179,10 @@ StreamBuilder& StreamBuilder::Binary(std::span<const std::uint8_t> data) {
   return Tag(TagBinary).Le32(static_cast<std::uint32_t>(data.size())).Raw(data);
 }
 
+StreamBuilder& StreamBuilder::Binary(std::initializer_list<std::uint8_t> data) {
+  return Binary(std::span<const std::uint8_t>(data.begin(), data.size()));
+}
+
 StreamBuilder& StreamBuilder::List() {
   return Tag(TagList);
 }
@@ -168,36 +194,6 @@ StreamBuilder& StreamBuilder::Collection() {
 StreamBuilder& StreamBuilder::Item(std::optional<std::int32_t> orderIndex) {
   if (orderIndex) Int(*orderIndex);
   return List();
-}
-
-void EncodeExtended(double value, std::uint8_t (&bytes)[10]) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const unsigned sign = static_cast<unsigned>(bits >> 63);
-  int exponent = static_cast<int>((bits >> 52) & 0x7FF);
-  std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  std::uint64_t mantissa = 0;
-  unsigned top = 0;
-  if (exponent == 0x7FF) {
-    top = 0x7FFF;
-    mantissa = (std::uint64_t{1} << 63) | (fraction << 11);
-  } else if (exponent == 0 && fraction == 0) {
-    top = 0;
-  } else {
-    if (exponent == 0) {
-      // A double denormal is a normal number in the wider format.
-      const int shift = std::countl_zero(fraction) - 11;
-      fraction <<= shift;
-      exponent = 1 - shift;
-      fraction &= (std::uint64_t{1} << 52) - 1;
-    }
-    top = static_cast<unsigned>(exponent - 1023 + 16383);
-    mantissa = (std::uint64_t{1} << 63) | (fraction << 11);
-  }
-  top |= sign << 15;
-  for (int i = 0; i < 8; ++i)
-    bytes[i] = static_cast<std::uint8_t>(mantissa >> (8 * i));
-  bytes[8] = static_cast<std::uint8_t>(top);
-  bytes[9] = static_cast<std::uint8_t>(top >> 8);
 }
 
 }  // namespace sx::testing

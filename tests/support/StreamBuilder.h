@@ -31,6 +31,7 @@ class StreamBuilder {
   // --- Raw bytes ------------------------------------------------------------------------------
   StreamBuilder& Byte(std::uint8_t b);
   StreamBuilder& Raw(std::span<const std::uint8_t> bytes);
+  StreamBuilder& Raw(std::initializer_list<std::uint8_t> bytes);
   StreamBuilder& Raw(std::string_view bytes);
   StreamBuilder& Le16(std::uint16_t v);
   StreamBuilder& Le32(std::uint32_t v);
@@ -61,7 +62,8 @@ class StreamBuilder {
   StreamBuilder& Int64(std::int64_t v);
   // The value as an 80-bit extended float.
   StreamBuilder& Extended(double v);
-  StreamBuilder& ExtendedBytes(const std::uint8_t (&bytes)[10]);
+  // An 80-bit extended float given bit by bit, for patterns no double yields.
+  StreamBuilder& Extended(std::uint64_t mantissa, std::uint16_t signAndExponent);
   StreamBuilder& Single(float v);
   StreamBuilder& Currency(std::int64_t scaled);
   StreamBuilder& Date(double v);
@@ -76,6 +78,7 @@ class StreamBuilder {
   StreamBuilder& Null();
   StreamBuilder& Set(std::initializer_list<std::string_view> members);
   StreamBuilder& Binary(std::span<const std::uint8_t> data);
+  StreamBuilder& Binary(std::initializer_list<std::uint8_t> data);
   // Starts a list of values; End() closes it.
   StreamBuilder& List();
   // Starts a collection's items; End() closes it.
@@ -87,8 +90,5 @@ class StreamBuilder {
  private:
   std::vector<std::uint8_t> bytes_;
 };
-
-// The ten bytes of an 80-bit extended float holding the double exactly.
-void EncodeExtended(double value, std::uint8_t (&bytes)[10]);
 
 }  // namespace sx::testing

@@ -65,21 +65,6 @@ TextMeasure MeasureDesignFont(int height) {
   return {static_cast<int>(zero.cy), static_cast<int>(metrics.tmHeight)};
 }
 
-struct Bounds {
-  int left, top, width, height;
-  friend bool operator==(const Bounds&, const Bounds&) = default;
-};
-
-void PrintTo(const Bounds& bounds, std::ostream* out) {
-  *out << "(" << bounds.left << ", " << bounds.top << ", " << bounds.width << " x " << bounds.height
-       << ")";
-}
-
-Bounds BoundsOf(HWND window) {
-  const RECT rect = RectInParent(window);
-  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-}
-
 // The stored bounds rescaled by m / d: the right and bottom edges are scaled, not the sizes,
 // so that neighbours stay flush.
 Bounds Rescaled(const ControlRow& row, int m, int d) {
@@ -137,22 +122,17 @@ TEST_F(MainWindowScalingTest, ControlsFollowTheTextHeightOfZeroInTheScaledFont) 
     if (kind == "TUpDown") {
       // The window system docks a spin button against its field, over the field's height.
       const std::string field = "Edit" + std::string(row.name).substr(6);
-      const Bounds fieldBounds = BoundsOf(WinControlNamed(field)->Handle());
+      const Bounds fieldBounds = BoundsInParent(WinControlNamed(field)->Handle());
       expected.left = fieldBounds.left + fieldBounds.width;
       expected.top = fieldBounds.top;
       expected.height = fieldBounds.height;
     }
-    EXPECT_EQ(BoundsOf(window), expected);
+    EXPECT_EQ(BoundsInParent(window), expected);
   }
 }
 
 TEST_F(MainWindowScalingTest, FormKeepsItsStoredPlaceAndOuterSize) {
-  RECT rect{};
-  GetWindowRect(Form1->Handle(), &rect);
-  EXPECT_EQ(rect.left, 341);
-  EXPECT_EQ(rect.top, 157);
-  EXPECT_EQ(rect.right - rect.left, 301);
-  EXPECT_EQ(rect.bottom - rect.top, 223);
+  EXPECT_EQ(ScreenBounds(Form1->Handle()), (Bounds{341, 157, 301, 223}));
 }
 
 TEST_F(MainWindowScalingTest, NoScalingFlagOutlivesTheLoad) {

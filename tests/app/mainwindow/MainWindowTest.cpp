@@ -25,12 +25,7 @@ TBitBtn* BitmapButton(std::string_view name) {
 // --- The form's window ----------------------------------------------------------------------
 
 TEST_F(MainWindowTest, FormOpensAtTheStoredPlaceWithTheStoredOuterSize) {
-  RECT rect{};
-  GetWindowRect(Form1->Handle(), &rect);
-  EXPECT_EQ(rect.left, 341);
-  EXPECT_EQ(rect.top, 157);
-  EXPECT_EQ(rect.right - rect.left, 301);
-  EXPECT_EQ(rect.bottom - rect.top, 223);
+  EXPECT_EQ(ScreenBounds(Form1->Handle()), (Bounds{341, 157, 301, 223}));
 }
 
 TEST_F(MainWindowTest, FormIsASizeableCaptionedWindowOwnedByTheApplicationWindow) {

@@ -14,21 +14,9 @@
 
 #include "app/Form1.h"
 #include "tests/app/mainwindow/StoredLayout.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
-
-// Text conversions: the window system's UTF-16, and the code page 1251 bytes the framework
-// and the ANSI calls use.
-std::wstring Utf16(std::string_view utf8);
-std::string Cp1251(std::string_view utf8);
-
-std::wstring WindowTextW(HWND window);
-std::string WindowTextA(HWND window);
-std::string WindowClass(HWND window);
-DWORD WindowStyle(HWND window);
-DWORD WindowExStyle(HWND window);
-// The window's rectangle in its parent's client area (on the screen for a top-level one).
-RECT RectInParent(HWND window);
 
 // The control of that name among Form1's components; fails the test when absent.
 TControl* ControlNamed(std::string_view name);

@@ -1,7 +1,5 @@
 #include "tests/app/mainwindow/OutsideProgram.h"
 
-#include <algorithm>
-
 namespace sx::testing {
 namespace {
 
@@ -32,23 +30,6 @@ void Key(WORD key, bool up) {
   SendInput(1, &input, sizeof input);
 }
 
-struct TopWindowWalk {
-  DWORD process;
-  std::string className;
-  bool visibleOnly;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopWindow(HWND window, LPARAM data) {
-  auto& walk = *reinterpret_cast<TopWindowWalk*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != walk.process || ClassOf(window) != walk.className) return TRUE;
-  if (walk.visibleOnly && !IsWindowVisible(window)) return TRUE;
-  walk.found.push_back(window);
-  return TRUE;
-}
-
 BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
   reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
   return TRUE;
@@ -57,26 +38,7 @@ BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
 }  // namespace
 
 std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string self = path;
-  std::string program = self.substr(0, self.find_last_of('\\') + 1) + SX_PROGRAM_RELATIVE_PATH;
-  std::replace(program.begin(), program.end(), '/', '\\');
-  return program;
-}
-
-std::wstring Utf16(std::string_view utf8) {
-  const int size = static_cast<int>(utf8.size());
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), size);
-  wide.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-  return wide;
-}
-
-std::string ClassOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
+  return BesideTestProgram(SX_PROGRAM_RELATIVE_PATH);
 }
 
 std::wstring TextOf(HWND window) {
@@ -86,21 +48,6 @@ std::wstring TextOf(HWND window) {
                            5000, &length))
     return L"<no answer>";
   return text;
-}
-
-DWORD StyleOf(HWND window) {
-  return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-}
-
-DWORD ExStyleOf(HWND window) {
-  return static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
-}
-
-RECT RectInParent(HWND window) {
-  RECT rect{};
-  GetWindowRect(window, &rect);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 // --- Real input -------------------------------------------------------------------------------
@@ -140,14 +87,8 @@ void PressKey(WORD key, WORD modifier) {
 
 // --- The program ------------------------------------------------------------------------------
 
-Program::Program() {
-  const std::string path = ProgramPath();
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  std::string commandLine = "\"" + path + "\"";
-  started_ = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &info_) != FALSE;
-  if (!started_) return;
+Program::Program() : process_(ProgramPath()) {
+  if (!process_.Started()) return;
   WaitFor(
       [this] {
         main_ = TopWindow("TForm1");
@@ -159,33 +100,6 @@ Program::Program() {
   if (main_) SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
 }
 
-Program::~Program() {
-  if (!started_) return;
-  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-    PostMessageA(TopWindow("TApplication"), WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(info_.hProcess, 10000) == WAIT_TIMEOUT)
-      TerminateProcess(info_.hProcess, 99);
-  }
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
-}
-
-bool Program::Ended() const {
-  return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
-}
-
-HWND Program::TopWindow(const std::string& className) const {
-  TopWindowWalk walk{info_.dwProcessId, className, false, {}};
-  EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&walk));
-  return walk.found.empty() ? nullptr : walk.found.front();
-}
-
-std::vector<HWND> Program::TopWindows(const std::string& className) const {
-  TopWindowWalk walk{info_.dwProcessId, className, true, {}};
-  EnumWindows(&CollectTopWindow, reinterpret_cast<LPARAM>(&walk));
-  return walk.found;
-}
-
 std::vector<HWND> Program::Children() const {
   std::vector<HWND> children;
   EnumChildWindows(main_, &CollectChild, reinterpret_cast<LPARAM>(&children));
@@ -195,7 +109,7 @@ std::vector<HWND> Program::Children() const {
 HWND Program::Child(const ControlRow& row) const {
   for (HWND child : Children()) {
     const RECT rect = RectInParent(child);
-    if (ClassOf(child) == row.className && rect.left == row.left && rect.top == row.top)
+    if (WindowClass(child) == row.className && rect.left == row.left && rect.top == row.top)
       return child;
   }
   return nullptr;
@@ -210,15 +124,8 @@ HWND Program::Child(std::string_view name) const {
 HWND Program::ChildWithText(std::string_view className, std::string_view utf8) const {
   const std::wstring text = Utf16(utf8);
   for (HWND child : Children())
-    if (ClassOf(child) == className && TextOf(child) == text) return child;
+    if (WindowClass(child) == className && TextOf(child) == text) return child;
   return nullptr;
-}
-
-long Program::ExitCode(DWORD milliseconds) const {
-  if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
-  DWORD code = 0;
-  GetExitCodeProcess(info_.hProcess, &code);
-  return static_cast<long>(code);
 }
 
 void OutsideTest::SetUp() {

@@ -13,21 +13,17 @@
 #include <vector>
 
 #include "tests/app/mainwindow/StoredLayout.h"
+#include "tests/support/ProgramProcess.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 
 // The program beside this test program in the build tree.
 std::string ProgramPath();
 
-std::wstring Utf16(std::string_view utf8);
-std::string ClassOf(HWND window);
 // The text the window's own procedure answers with (an edit field keeps its text to itself;
 // the title the window system remembers is not it).
 std::wstring TextOf(HWND window);
-DWORD StyleOf(HWND window);
-DWORD ExStyleOf(HWND window);
-// The window's rectangle in its parent's client area.
-RECT RectInParent(HWND window);
 
 // --- Real input ---------------------------------------------------------------------------
 
@@ -56,18 +52,17 @@ bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
 class Program {
  public:
   Program();
-  ~Program();
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
 
-  bool Started() const { return started_; }
+  bool Started() const { return process_.Started(); }
   HWND MainWindow() const { return main_; }
-  bool Ended() const;
+  bool Ended() const { return process_.Ended(); }
 
   // The first top-level window of the process of that class, shown or not.
-  HWND TopWindow(const std::string& className) const;
+  HWND TopWindow(std::string_view className) const { return process_.TopWindow(className); }
   // Every visible top-level window of the process of that class.
-  std::vector<HWND> TopWindows(const std::string& className) const;
+  std::vector<HWND> TopWindows(std::string_view className) const {
+    return process_.TopWindows(className, true);
+  }
 
   // Every window inside the main window, at any depth.
   std::vector<HWND> Children() const;
@@ -78,11 +73,10 @@ class Program {
   HWND ChildWithText(std::string_view className, std::string_view utf8) const;
 
   // The exit code once the process has ended; -1 when it does not end in time.
-  long ExitCode(DWORD milliseconds = 30000) const;
+  long ExitCode(DWORD milliseconds = 30000) const { return process_.ExitCode(milliseconds); }
 
  private:
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
+  ProgramProcess process_;
   HWND main_ = nullptr;
 };
 

@@ -57,7 +57,7 @@ TEST_F(OutsideTest, MainWindowIsSonderixOwnedByTheApplicationWindow) {
   EXPECT_EQ(rect.right - rect.left, 301);
   EXPECT_EQ(rect.bottom - rect.top, 223);
   const DWORD wanted = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-  EXPECT_EQ(StyleOf(main) & wanted, wanted);
+  EXPECT_EQ(WindowStyle(main) & wanted, wanted);
 }
 
 TEST_F(OutsideTest, MainWindowHoldsExactlyTheStoredControls) {
@@ -77,7 +77,7 @@ TEST_F(OutsideTest, MainWindowHoldsExactlyTheStoredControls) {
       EXPECT_TRUE(TextOf(window) == Utf16(row.caption));
     }
     const StyleRule rule = RuleFor(row);
-    const DWORD style = StyleOf(window);
+    const DWORD style = WindowStyle(window);
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE), DWORD{WS_CHILD | WS_VISIBLE});
     const bool buttonType = row.className == std::string_view("TButton") ||
                             row.className == std::string_view("TBitBtn") ||
@@ -93,7 +93,7 @@ TEST_F(OutsideTest, MainWindowHoldsExactlyTheStoredControls) {
       EXPECT_EQ(style & rule.required, rule.required);
       EXPECT_EQ(style & rule.forbidden, 0u);
     }
-    EXPECT_EQ(ExStyleOf(window) & rule.requiredEx, rule.requiredEx);
+    EXPECT_EQ(WindowExStyle(window) & rule.requiredEx, rule.requiredEx);
   }
 }
 
@@ -145,8 +145,8 @@ TEST_F(OutsideTest, ClickingRadioButton1UnchecksRadioButton3) {
   for (const char* other : {"RadioButton2", "RadioButton4", "RadioButton5"})
     EXPECT_EQ(SendMessageA(program_.Child(other), BM_GETCHECK, 0, 0), BST_UNCHECKED) << other;
   // The tab stop follows the choice.
-  EXPECT_NE(StyleOf(first) & WS_TABSTOP, 0u);
-  EXPECT_EQ(StyleOf(third) & WS_TABSTOP, 0u);
+  EXPECT_NE(WindowStyle(first) & WS_TABSTOP, 0u);
+  EXPECT_EQ(WindowStyle(third) & WS_TABSTOP, 0u);
 }
 
 TEST_F(OutsideTest, ExitButtonEndsTheProgramWithExitCodeZero) {

@@ -10,124 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ProgramProcess.h"
+#include "tests/support/WindowQueries.h"
+
 namespace {
 
-// The program beside this test program in the build tree.
+using sx::testing::BesideTestProgram;
+using sx::testing::ProgramProcess;
+using sx::testing::WindowTextA;
+
 std::string ProgramPath() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string self = path;
-  std::string program = self.substr(0, self.find_last_of('\\') + 1) + SX_PROGRAM_RELATIVE_PATH;
-  for (char& c : program)
-    if (c == '/') c = '\\';
-  return program;
-}
-
-// A top-level window of the process.
-struct FoundWindow {
-  HWND window = nullptr;
-  std::string className;
-  std::string text;
-};
-
-struct WindowWalk {
-  DWORD process;
-  std::vector<FoundWindow> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
-  auto& walk = *reinterpret_cast<WindowWalk*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != walk.process) return TRUE;
-  char className[64] = {};
-  char text[256] = {};
-  GetClassNameA(window, className, sizeof className);
-  GetWindowTextA(window, text, sizeof text);
-  walk.found.push_back({window, className, text});
-  return TRUE;
-}
-
-std::vector<FoundWindow> WindowsOf(DWORD process) {
-  WindowWalk walk{process, {}};
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&walk));
-  return walk.found;
+  return BesideTestProgram(SX_PROGRAM_RELATIVE_PATH);
 }
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR data) {
   reinterpret_cast<std::vector<WORD>*>(data)->push_back(language);
   return TRUE;
 }
-
-// The program running in a process of its own; killed if a test leaves it running.
-class Program {
- public:
-  explicit Program(const std::string& path, int showCommand = -1) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (showCommand >= 0) {
-      startup.dwFlags = STARTF_USESHOWWINDOW;
-      startup.wShowWindow = static_cast<WORD>(showCommand);
-    }
-    std::string commandLine = "\"" + path + "\"";
-    started_ = CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &info_) != FALSE;
-  }
-  ~Program() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-      TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool Started() const { return started_; }
-
-  // Waits for a window of the class to appear.
-  FoundWindow WaitForWindow(const std::string& className, DWORD milliseconds = 30000) const {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-      for (const FoundWindow& window : WindowsOf(info_.dwProcessId))
-        if (window.className == className && IsWindowVisible(window.window)) return window;
-      if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) break;
-    }
-    return {};
-  }
-
-  // The first visible window that is either of the two classes.
-  FoundWindow WaitForEither(const std::string& first, const std::string& second,
-                            DWORD milliseconds = 30000) const {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-      for (const FoundWindow& window : WindowsOf(info_.dwProcessId))
-        if ((window.className == first || window.className == second) &&
-            IsWindowVisible(window.window))
-          return window;
-      if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0) break;
-    }
-    return {};
-  }
-
-  FoundWindow ApplicationWindow() const {
-    for (const FoundWindow& window : WindowsOf(info_.dwProcessId))
-      if (window.className == "TApplication") return window;
-    return {};
-  }
-
-  // The exit code once the process has ended; -1 when it does not end in time.
-  long ExitCode(DWORD milliseconds = 30000) const {
-    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION info_ = {};
-  bool started_ = false;
-};
 
 // The text of a message box: its static text item.
 std::string BoxText(HWND box) {
@@ -206,51 +105,50 @@ class ProgramCopy {
 };
 
 // The main window, or the error box the program shows instead when it cannot build it.
-FoundWindow WaitForMainWindow(const Program& program) {
-  const FoundWindow shown = program.WaitForEither("#32770", "TForm1");
-  if (shown.className == "#32770") {
-    ADD_FAILURE() << "the program showed an error instead of its main window: "
-                  << BoxText(shown.window);
-    CloseBox(shown.window);
-    return {};
+HWND WaitForMainWindow(const ProgramProcess& program) {
+  const HWND shown = program.WaitForWindow({"#32770", "TForm1"});
+  if (shown && sx::testing::WindowClass(shown) == "#32770") {
+    ADD_FAILURE() << "the program showed an error instead of its main window: " << BoxText(shown);
+    CloseBox(shown);
+    return nullptr;
   }
-  EXPECT_NE(shown.window, nullptr) << "the main window did not appear";
+  EXPECT_NE(shown, nullptr) << "the main window did not appear";
   return shown;
 }
 
 TEST(StartupTest, ApplicationWindowCarriesTheTitleAndOwnsTheMainWindow) {
-  Program program(ProgramPath());
+  ProgramProcess program(ProgramPath());
   ASSERT_TRUE(program.Started()) << ProgramPath();
-  const FoundWindow main = WaitForMainWindow(program);
-  ASSERT_NE(main.window, nullptr);
-  EXPECT_EQ(main.text, "Sonderix");
-  const FoundWindow application = program.ApplicationWindow();
-  EXPECT_EQ(application.text, "Sonderix");
-  EXPECT_EQ(GetWindow(main.window, GW_OWNER), application.window);
-  PostMessageA(application.window, WM_CLOSE, 0, 0);
+  const HWND main = WaitForMainWindow(program);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(WindowTextA(main), "Sonderix");
+  const HWND application = program.TopWindow("TApplication");
+  EXPECT_EQ(WindowTextA(application), "Sonderix");
+  EXPECT_EQ(GetWindow(main, GW_OWNER), application);
+  PostMessageA(application, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
 TEST(StartupTest, ClosingThroughTheApplicationWindowEndsWithExitCodeZero) {
-  Program program(ProgramPath());
+  ProgramProcess program(ProgramPath());
   ASSERT_TRUE(program.Started());
-  ASSERT_NE(WaitForMainWindow(program).window, nullptr);
+  ASSERT_NE(WaitForMainWindow(program), nullptr);
   // Close on the taskbar button's menu.
-  PostMessageA(program.ApplicationWindow().window, WM_CLOSE, 0, 0);
+  PostMessageA(program.TopWindow("TApplication"), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
 TEST(StartupTest, MissingDefinitionIsShownAsResourceNotFoundAndTheProgramEndsWithZero) {
   ProgramCopy copy(nullptr);
   ASSERT_TRUE(copy.Ok());
-  Program program(copy.Path());
+  ProgramProcess program(copy.Path());
   ASSERT_TRUE(program.Started());
-  const FoundWindow box = program.WaitForWindow("#32770");
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(BoxText(box.window), "Resource TForm1 not found.");
-  EXPECT_EQ(box.text, "Sonderix") << "the box is captioned with the title";
-  EXPECT_EQ(program.ApplicationWindow().text, "Sonderix");
-  CloseBox(box.window);
+  const HWND box = program.WaitForWindow({"#32770"});
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(BoxText(box), "Resource TForm1 not found.");
+  EXPECT_EQ(WindowTextA(box), "Sonderix") << "the box is captioned with the title";
+  EXPECT_EQ(WindowTextA(program.TopWindow("TApplication")), "Sonderix");
+  CloseBox(box);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
@@ -258,22 +156,22 @@ TEST(StartupTest, DamagedDefinitionIsShownAsAStreamErrorAndTheProgramEndsWithZer
   const std::vector<std::uint8_t> damaged = {'N', 'O', 'P', 'E', 0, 0};
   ProgramCopy copy(&damaged);
   ASSERT_TRUE(copy.Ok());
-  Program program(copy.Path());
+  ProgramProcess program(copy.Path());
   ASSERT_TRUE(program.Started());
-  const FoundWindow box = program.WaitForWindow("#32770");
-  ASSERT_NE(box.window, nullptr);
-  EXPECT_EQ(BoxText(box.window), "Invalid stream format.");
-  CloseBox(box.window);
+  const HWND box = program.WaitForWindow({"#32770"});
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(BoxText(box), "Invalid stream format.");
+  CloseBox(box);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 
 TEST(StartupTest, StartedMaximisedTheMainWindowOpensMaximised) {
-  Program program(ProgramPath(), SW_SHOWMAXIMIZED);
+  ProgramProcess program(ProgramPath(), SW_SHOWMAXIMIZED);
   ASSERT_TRUE(program.Started());
-  const FoundWindow main = WaitForMainWindow(program);
-  ASSERT_NE(main.window, nullptr);
-  EXPECT_TRUE(IsZoomed(main.window));
-  PostMessageA(program.ApplicationWindow().window, WM_CLOSE, 0, 0);
+  const HWND main = WaitForMainWindow(program);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(IsZoomed(main));
+  PostMessageA(program.TopWindow("TApplication"), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 

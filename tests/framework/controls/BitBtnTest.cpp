@@ -1,7 +1,9 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
 
 #include "framework/runtime/Texts.h"
+#include "tests/support/MessageHooks.h"
 #include "tests/support/StreamBuilder.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -11,8 +13,7 @@ using BitBtnTest = ButtonsTest;
 TEST_F(BitBtnTest, WindowIsOwnerDrawn) {
   auto* button = Make<TBitBtn>();
   button->SetKind(bkOK);
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(button->Handle(), GWL_STYLE));
-  EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
+  EXPECT_EQ(WindowStyle(button->Handle()) & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
 }
 
 // --- Kinds --------------------------------------------------------------------------------------
@@ -94,7 +95,7 @@ TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
   stored.Name("Kind").Ident("bkIgnore");
   stored.End().End();
   stored.End();
-  Services().definitions["TSTOREDBUTTONFORM"] = stored.Bytes();
+  Services().Add("TStoredButtonForm", stored.Bytes());
 
   auto* loaded = New<TStoredButtonForm>(Application);
   auto* start = static_cast<TBitBtn*>(loaded->FindOwned("Start"));
@@ -114,12 +115,8 @@ TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
 }
 
 TEST_F(BitBtnTest, StoredGlyphDataLoads) {
-  // A 24-bit bitmap file of 1 x 1 red pixel, behind the 32-bit length a stored glyph has.
-  std::vector<std::uint8_t> file{'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
-                                 0,   0,   0,  1, 0, 0, 0, 1, 0, 0, 0,  1, 0, 24, 0};
-  file.resize(54, 0);
-  for (std::uint8_t b : {0x00, 0x00, 0xFF, 0x00})
-    file.push_back(b);
+  // One red pixel, behind the 32-bit length a stored glyph has.
+  const std::vector<std::uint8_t> file = BitmapFile(1, 1, {0x00, 0x00, 0xFF, 0x00});
   std::vector<std::uint8_t> data{static_cast<std::uint8_t>(file.size()), 0, 0, 0};
   data.insert(data.end(), file.begin(), file.end());
 
@@ -129,7 +126,7 @@ TEST_F(BitBtnTest, StoredGlyphDataLoads) {
   stored.Name("Glyph.Data").Binary(data);
   stored.End().End();
   stored.End();
-  Services().definitions["TSTOREDBUTTONFORM"] = stored.Bytes();
+  Services().Add("TStoredButtonForm", stored.Bytes());
 
   auto* loaded = New<TStoredButtonForm>(Application);
   auto* custom = static_cast<TBitBtn*>(loaded->FindOwned("Custom"));
@@ -149,7 +146,7 @@ TEST_F(BitBtnTest, ClickSetsFormModalResultBeforeOnClick) {
   clicks.watchedForm = form;
   button->SetOnClick(clicks.Event());
   SendMessageA(button->Handle(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(clicks.modalResultSeen, 3);
 }
@@ -162,7 +159,7 @@ TEST_F(BitBtnTest, CloseKindClosesFormWithoutOnClick) {
   form->SetModalResult(4);
 
   SendMessageA(button->Handle(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
 
   EXPECT_EQ(clicks.count, 0);
   EXPECT_FALSE(form->Visible());
@@ -189,27 +186,22 @@ TEST_F(BitBtnTest, QuickSecondPressIsSecondClick) {
   SendMessageA(window, WM_LBUTTONUP, 0, middle);
   SendMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, middle);
   SendMessageA(window, WM_LBUTTONUP, 0, middle);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(clicks.count, 2);
 }
 
-TEST_F(BitBtnTest, UserClickReachesEnabledButton) {
-  auto* button = Make<TBitBtn>();
-  button->SetKind(bkIgnore);
-  TEventCounter clicks;
-  button->SetOnClick(clicks.Event());
-  ClickOnScreen(button);
-  EXPECT_EQ(clicks.count, 1);
-}
-
-TEST_F(BitBtnTest, UserClickOnDisabledButtonDoesNothing) {
-  auto* button = Make<TBitBtn>();
-  button->SetKind(bkIgnore);
-  button->SetEnabled(false);
-  TEventCounter clicks;
-  button->SetOnClick(clicks.Event());
-  ClickOnScreen(button);
-  EXPECT_EQ(clicks.count, 0);
+TEST_F(BitBtnTest, UserClickReachesOnlyAnEnabledButton) {
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    auto* button = Make<TBitBtn>();
+    button->SetKind(bkIgnore);
+    button->SetEnabled(enabled);
+    TEventCounter clicks;
+    button->SetOnClick(clicks.Event());
+    ClickOnScreen(button);
+    EXPECT_EQ(clicks.count, enabled ? 1 : 0);
+    Free(button);
+  }
 }
 
 // --- The face -----------------------------------------------------------------------------------
@@ -219,13 +211,13 @@ TEST_F(BitBtnTest, UserClickOnDisabledButtonDoesNothing) {
 Picture ExpectedGlyph(TBitBtnKind kind, bool disabled) {
   const TBitmap* bitmap = KindGlyph(kind);
   const int width = bitmap->Width() / 2;
-  const auto transparent = static_cast<std::uint32_t>(bitmap->Pixel(0, bitmap->Height() - 1));
+  const auto transparent = static_cast<COLORREF>(bitmap->Pixel(0, bitmap->Height() - 1));
   Picture picture;
   picture.width = width;
   picture.height = bitmap->Height();
   for (int y = 0; y < picture.height; ++y)
     for (int x = 0; x < width; ++x) {
-      auto c = static_cast<std::uint32_t>(bitmap->Pixel(x + (disabled ? width : 0), y));
+      auto c = static_cast<COLORREF>(bitmap->Pixel(x + (disabled ? width : 0), y));
       if (c == transparent)
         c = ColorToRGB(clBtnFace);
       else if (disabled && c == 0xFFFFFF)
@@ -248,45 +240,28 @@ int EmbossedPixels(const Picture& face, RECT area) {
   return count;
 }
 
-int PixelsOf(const Picture& face, RECT area, std::uint32_t rgb) {
-  int count = 0;
-  for (int y = area.top; y < area.bottom; ++y)
-    for (int x = area.left; x < area.right; ++x)
-      count += face.At(x, y) == rgb ? 1 : 0;
-  return count;
-}
-
-TEST_F(BitBtnTest, DisabledFaceShowsGreyGlyphAndEmbossedCaption) {
+TEST_F(BitBtnTest, FaceShowsTheGlyphAndCaptionOfItsState) {
   auto* button = Make<TBitBtn>();
   button->ChangeBounds(8, 8, 65, 25);
   button->SetCaption("\xCF\xE0\xF3\xE7\xE0");  // "Пауза"
   button->SetKind(bkIgnore);
-  button->SetEnabled(false);
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    button->SetEnabled(enabled);
 
-  const Picture face = RenderFace(button, ODS_DISABLED);
-  const RECT inside{2, 2, face.width - 2, face.height - 2};
-  const POINT glyph = face.Find(ExpectedGlyph(bkIgnore, true), inside);
-  ASSERT_NE(glyph.x, -1) << "the disabled picture is not on the face";
-  EXPECT_EQ(face.Find(ExpectedGlyph(bkIgnore, false), inside).x, -1);
+    const Picture face = RenderFace(button, enabled ? 0 : ODS_DISABLED);
+    const RECT inside{2, 2, face.width - 2, face.height - 2};
+    const POINT glyph = face.Find(ExpectedGlyph(bkIgnore, !enabled), inside);
+    ASSERT_NE(glyph.x, -1) << "the state's picture is not on the face";
+    EXPECT_EQ(face.Find(ExpectedGlyph(bkIgnore, enabled), inside).x, -1);
 
-  const RECT caption{glyph.x + 18, 2, face.width - 2, face.height - 2};
-  EXPECT_GT(EmbossedPixels(face, caption), 5);
-  EXPECT_EQ(PixelsOf(face, caption, ColorToRGB(button->Font()->Color())), 0);
-}
-
-TEST_F(BitBtnTest, EnabledFaceShowsNormalGlyphAndPlainCaption) {
-  auto* button = Make<TBitBtn>();
-  button->ChangeBounds(8, 8, 65, 25);
-  button->SetCaption("\xCF\xE0\xF3\xE7\xE0");
-  button->SetKind(bkIgnore);
-
-  const Picture face = RenderFace(button, 0);
-  const RECT inside{2, 2, face.width - 2, face.height - 2};
-  const POINT glyph = face.Find(ExpectedGlyph(bkIgnore, false), inside);
-  ASSERT_NE(glyph.x, -1) << "the normal picture is not on the face";
-  const RECT caption{glyph.x + 18, 2, face.width - 2, face.height - 2};
-  EXPECT_GT(PixelsOf(face, caption, ColorToRGB(button->Font()->Color())), 5);
-  EXPECT_EQ(EmbossedPixels(face, caption), 0);
+    // A grey caption is embossed; a normal one is drawn in the font's colour alone.
+    const RECT caption{glyph.x + 18, 2, face.width - 2, face.height - 2};
+    const int embossed = EmbossedPixels(face, caption);
+    const int inked = face.Count(ColorToRGB(button->Font()->Color()), caption);
+    EXPECT_GT(enabled ? inked : embossed, 5);
+    EXPECT_EQ(enabled ? embossed : inked, 0);
+  }
 }
 
 TEST_F(BitBtnTest, LoneGlyphIsCentredInsideSystemFrame) {
@@ -306,42 +281,21 @@ TEST_F(BitBtnTest, LoneGlyphIsCentredInsideSystemFrame) {
 TEST_F(BitBtnTest, DisablingRepaintsButton) {
   auto* button = Make<TBitBtn>();
   button->SetKind(bkAbort);
-  Pump();
+  PumpMessages();
   ValidateRect(button->Handle(), nullptr);
   button->SetEnabled(false);
   RECT update{};
   EXPECT_TRUE(GetUpdateRect(button->Handle(), &update, FALSE));
 }
 
-// Counts one message a control gets, passing everything on.
-class TMessageCounter : public TObject {
- public:
-  TMessageCounter(TControl* control, UINT msg) : control_(control), msg_(msg) {
-    previous_ = control->GetMessageHandler();
-    control->SetMessageHandler(MakeEvent<&TMessageCounter::Handle>(this));
-  }
-  ~TMessageCounter() override { control_->SetMessageHandler(previous_); }
-  int count = 0;
-
- private:
-  void Handle(TMessage& message) {
-    if (message.Msg == msg_) ++count;
-    previous_(message);
-  }
-
-  TControl* control_;
-  UINT msg_;
-  TControl::MessageHandler previous_;
-};
-
 TEST_F(BitBtnTest, SystemDrawRequestReachesButton) {
   auto* button = Make<TBitBtn>();
   button->SetKind(bkOK);
-  Pump();
-  TMessageCounter draws(button, FWM_DRAWITEM);
+  PumpMessages();
+  TMessageSpy spy(button);
   InvalidateRect(button->Handle(), nullptr, TRUE);
   UpdateWindow(button->Handle());
-  EXPECT_GE(draws.count, 1);
+  EXPECT_GE(spy.Count(FWM_DRAWITEM), 1);
 }
 
 }  // namespace

@@ -1,41 +1,18 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
 
 #include "framework/runtime/Exception.h"
+#include "tests/support/Raised.h"
 
 namespace sx::testing {
 namespace {
 
 using BitmapTest = ButtonsTest;
 
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-// A 24-bit bitmap file, 2 x 2: red, green on the top row, blue, white below.
+// 2 x 2: red, green on the top row, blue, white below.
 std::vector<std::uint8_t> SmallBitmapFile() {
-  std::vector<std::uint8_t> out{'B', 'M'};
-  Put32(out, 14 + 40 + 16);
-  Put32(out, 0);
-  Put32(out, 14 + 40);
-  Put32(out, 40);
-  Put32(out, 2);
-  Put32(out, 2);
-  Put16(out, 1);
-  Put16(out, 24);
-  for (int i = 0; i < 6; ++i)
-    Put32(out, 0);
-  // Bottom row first, blue-green-red per pixel, rows padded to 4 bytes.
-  for (std::uint8_t b : {0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00})
-    out.push_back(b);
-  for (std::uint8_t b : {0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00})
-    out.push_back(b);
-  return out;
+  return BitmapFile(2, 2,
+                    {0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,  //
+                     0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00});
 }
 
 TEST_F(BitmapTest, StoredBitmapFileLoads) {
@@ -72,12 +49,8 @@ TEST_F(BitmapTest, PixelOffsetPastEndIsRefused) {
   TBitmap* bitmap = New<TBitmap>();
   auto bytes = SmallBitmapFile();
   bytes[10] = 0xF0;
-  try {
-    bitmap->LoadFromFileBytes(bytes);
-    FAIL() << "accepted pixels past the end";
-  } catch (const EReadError& error) {
-    EXPECT_EQ(error.Message(), "Bitmap image is not valid");
-  }
+  EXPECT_EQ(Raised([&] { bitmap->LoadFromFileBytes(bytes); }),
+            "EReadError: Bitmap image is not valid");
   Free(bitmap);
 }
 

@@ -1,4 +1,6 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
+#include "tests/support/MessageHooks.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -6,13 +8,7 @@ namespace {
 using PushButtonTest = ButtonsTest;
 
 DWORD ButtonType(TWinControl* control) {
-  return static_cast<DWORD>(GetWindowLongA(control->Handle(), GWL_STYLE)) & BS_TYPEMASK;
-}
-
-std::string ClassNameOf(HWND window) {
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  return name;
+  return WindowStyle(control->Handle()) & BS_TYPEMASK;
 }
 
 // --- The window ---------------------------------------------------------------------------------
@@ -22,7 +18,7 @@ TEST_F(PushButtonTest, DefaultButtonWindowHasDefPushButtonStyle) {
   auto* defaultButton = Make<TButton>(nullptr, 8, 40);
   defaultButton->SetDefault(true);
 
-  EXPECT_EQ(ClassNameOf(defaultButton->Handle()), "TButton");
+  EXPECT_EQ(WindowClass(defaultButton->Handle()), "TButton");
   EXPECT_EQ(ButtonType(defaultButton), static_cast<DWORD>(BS_DEFPUSHBUTTON));
   EXPECT_EQ(ButtonType(plain), static_cast<DWORD>(BS_PUSHBUTTON));
   EXPECT_TRUE(defaultButton->AnswersEnter());
@@ -39,7 +35,7 @@ TEST_F(PushButtonTest, ClickSetsFormModalResultBeforeOnClick) {
   button->SetOnClick(clicks.Event());
 
   SendMessageA(button->Handle(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
 
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(clicks.lastSender, button);
@@ -50,7 +46,7 @@ TEST_F(PushButtonTest, ClickWithoutModalResultClearsFormModalResult) {
   auto* button = Make<TButton>();
   form->SetModalResult(5);
   SendMessageA(button->Handle(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(form->ModalResult(), 0);
 }
 
@@ -62,7 +58,7 @@ TEST_F(PushButtonTest, MousePressFocusesButtonAndClicksOnce) {
   TEventCounter clicks;
   button->SetOnClick(clicks.Event());
   other->SetFocus();
-  Pump();
+  PumpMessages();
   ASSERT_TRUE(other->Focused());
 
   ClickWithMouse(button);
@@ -71,37 +67,20 @@ TEST_F(PushButtonTest, MousePressFocusesButtonAndClicksOnce) {
   EXPECT_EQ(clicks.count, 1);
 }
 
-// Sends the focus back to another window whenever its control is given the focus.
-class TFocusRefuser : public TObject {
- public:
-  TFocusRefuser(TControl* control, HWND keeper) : control_(control), keeper_(keeper) {
-    previous_ = control->GetMessageHandler();
-    control->SetMessageHandler(MakeEvent<&TFocusRefuser::Handle>(this));
-  }
-  void Detach() { control_->SetMessageHandler(previous_); }
-
- private:
-  void Handle(TMessage& message) {
-    if (message.Msg == WM_SETFOCUS) {
-      ::SetFocus(keeper_);
-      return;
-    }
-    previous_(message);
-  }
-
-  TControl* control_;
-  HWND keeper_;
-  TControl::MessageHandler previous_;
-};
-
 TEST_F(PushButtonTest, RefusedFocusSwallowsMousePress) {
   auto* keeper = Make<TButton>(nullptr, 8, 40);
   auto* button = Make<TButton>();
   TEventCounter clicks;
   button->SetOnClick(clicks.Event());
   keeper->SetFocus();
-  Pump();
-  TFocusRefuser refuser(button, keeper->Handle());
+  PumpMessages();
+  // The focus goes back to the keeper whenever the button is given it.
+  TMessageHook refuser(button, [&](TMessage& message, const TControl::MessageHandler& next) {
+    if (message.Msg == WM_SETFOCUS)
+      ::SetFocus(keeper->Handle());
+    else
+      next(message);
+  });
 
   ClickWithMouse(button);
   refuser.Detach();
@@ -134,12 +113,12 @@ class DialogKeyTest : public ButtonsTest {
     scene.radio->SetCaption("radio");
     scene.start->SetOnClick(scene.startClicks.Event());
     scene.other->SetOnClick(scene.otherClicks.Event());
-    Pump();
+    PumpMessages();
   }
 
   void Focus(TWinControl* control) {
     control->SetFocus();
-    Pump();
+    PumpMessages();
     ASSERT_TRUE(control->Focused());
   }
 
@@ -182,9 +161,8 @@ TEST_F(DialogKeyTest, EnterDoesNothingWhileDefaultButtonDisabled) {
 
 TEST_F(DialogKeyTest, EnterWithCtrlHeldDoesNotClick) {
   Focus(scene.radio);
-  HoldKey(VK_CONTROL, true);
+  HeldKeys ctrl{VK_CONTROL};
   PressKey(VK_RETURN);
-  HoldKey(VK_CONTROL, false);
   EXPECT_EQ(scene.startClicks.count, 0);
 }
 

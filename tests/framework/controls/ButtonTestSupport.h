@@ -2,14 +2,13 @@
 
 // What the button tests share: a fixture that starts the framework, puts a shown form on
 // the screen and records message boxes instead of showing them; counters for events; and
-// rendering a control into memory to look at its pixels.
+// the ways a user presses a button.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <map>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 #include "framework/controls/BitBtn.h"
@@ -18,17 +17,10 @@
 #include "framework/controls/RadioButton.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
-#include "framework/runtime/Win32SystemServices.h"
+#include "tests/support/Drawing.h"
+#include "tests/support/FrameworkTestSupport.h"
 
 namespace sx::testing {
-
-// The Win32 services, with stored definitions of the tests' own served first.
-class ButtonTestServices : public Win32SystemServices {
- public:
-  std::optional<std::span<const std::uint8_t>> FindRcData(ModuleId module,
-                                                          std::string_view name) override;
-  std::map<std::string, std::vector<std::uint8_t>> definitions;  // by upper-case name
-};
 
 // A form of the tests; its class has no stored definition.
 class TButtonTestForm : public TForm {
@@ -56,30 +48,17 @@ class TEventCounter : public TObject {
   TModalResult modalResultSeen = -1;
 };
 
-// A rendered picture: 0x00BBGGRR per pixel, top row first.
-struct Picture {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
-
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-  int Count(std::uint32_t rgb) const;
-  // Where the block first appears inside the rectangle, scanning rows top-down; {-1, -1}
-  // when it does not.
-  POINT Find(const Picture& block, RECT within) const;
-};
+// A 24-bit bitmap file of the pixels: bottom row first, blue-green-red per pixel, rows
+// padded to four bytes.
+std::vector<std::uint8_t> BitmapFile(int width, int height, std::vector<std::uint8_t> pixels);
 
 class ButtonsTest : public ::testing::Test {
  public:
-  static ButtonTestServices& Services();
+  static DefinitionServices& Services();
 
  protected:
   void SetUp() override;
   void TearDown() override;
-
-  // Handles every message waiting, as the application's loop does, without waiting.
-  static void Pump();
-  static std::vector<std::string>& Boxes();
 
   // A control owned by and placed on the form (or the given parent).
   template <class T>
@@ -97,13 +76,9 @@ class ButtonsTest : public ::testing::Test {
   static void ClickOnScreen(TWinControl* control);
   // The key as the focused control gets it from the keyboard.
   static void PressKey(WPARAM key);
-  // Holds (or releases) a modifier key in the thread's keyboard state.
-  static void HoldKey(int key, bool down);
 
   // Draws the bitmap button's face as the window system asks it to, into memory.
   static Picture RenderFace(TBitBtn* button, UINT itemState);
-  // Paints the control into memory through WM_PRINTCLIENT.
-  static Picture RenderClient(TWinControl* control);
 
   TButtonTestForm* form = nullptr;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/framework/controls/ControlTestSupport.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -34,9 +35,7 @@ class EditTest : public ControlTest {
 TEST_F(EditTest, WindowIsTheSystemEditUnderTheClassName) {
   TEdit* edit = MakeField();
   HWND window = edit->Handle();
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  EXPECT_STREQ(className, "TEdit");
+  EXPECT_EQ(WindowClass(window), "TEdit");
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   EXPECT_EQ(style & (ES_AUTOHSCROLL | ES_AUTOVSCROLL), ES_AUTOHSCROLL | ES_AUTOVSCROLL);
   EXPECT_TRUE(style & WS_TABSTOP);
@@ -51,13 +50,7 @@ TEST_F(EditTest, SingleBorderIsAClientEdgeWithTheNewLook) {
 
 TEST_F(EditTest, BoundsAfterCreationAreTheStoredOnes) {
   TEdit* edit = Make<TEdit>(form, 80, 8, 41, 21);
-  RECT bounds{};
-  GetWindowRect(edit->Handle(), &bounds);
-  MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&bounds), 2);
-  EXPECT_EQ(bounds.left, 80);
-  EXPECT_EQ(bounds.top, 8);
-  EXPECT_EQ(bounds.right - bounds.left, 41);
-  EXPECT_EQ(bounds.bottom - bounds.top, 21);
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{80, 8, 41, 21}));
 }
 
 // --- Height -----------------------------------------------------------------------------------
@@ -74,9 +67,7 @@ TEST_F(EditTest, NewFieldIsAsHighAsTheEightPointFontNeeds) {
 TEST_F(EditTest, MadeWindowIsRefittedToTheFont) {
   TEdit* edit = Make<TEdit>(form, 8, 8, 41, 30);
   EXPECT_EQ(edit->Height(), 21);
-  RECT bounds{};
-  GetWindowRect(edit->Handle(), &bounds);
-  EXPECT_EQ(bounds.bottom - bounds.top, 21);
+  EXPECT_EQ(BoundsInParent(edit->Handle()).height, 21);
 }
 
 TEST_F(EditTest, LargerFontMakesAHigherField) {
@@ -151,11 +142,7 @@ TEST_F(EditTest, ChangeGoesUpTheParentChain) {
   formSpy.Detach();
   for (TMessageSpy* spy : {&panelSpy, &formSpy}) {
     ASSERT_EQ(spy->Count(FWM_CHANGED), 1);
-    for (const TMessage& message : spy->seen) {
-      if (message.Msg == FWM_CHANGED) {
-        EXPECT_EQ(message.LParam, reinterpret_cast<LPARAM>(edit));
-      }
-    }
+    EXPECT_EQ(spy->Of(FWM_CHANGED)[0].LParam, reinterpret_cast<LPARAM>(edit));
   }
 }
 

@@ -1,64 +1,110 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
 
 // --- Layout arithmetic --------------------------------------------------------------------------
 
-void ExpectLayout(const GlyphLayout& layout, POINT glyph, RECT text) {
-  EXPECT_EQ(layout.glyphPos.x, glyph.x);
-  EXPECT_EQ(layout.glyphPos.y, glyph.y);
-  EXPECT_EQ(layout.textBounds.left, text.left);
-  EXPECT_EQ(layout.textBounds.top, text.top);
-  EXPECT_EQ(layout.textBounds.right, text.right);
-  EXPECT_EQ(layout.textBounds.bottom, text.bottom);
+struct LayoutCase {
+  const char* name;
+  RECT client;
+  SIZE glyph;
+  SIZE text;
+  TButtonLayout layout;
+  int margin;
+  int spacing;
+  bool rightToLeft;
+  POINT glyphAt;
+  RECT textAt;
+};
+
+class GlyphLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(GlyphLayoutTest, GlyphAndCaptionStandWhereTheDivisionsPutThem) {
+  const LayoutCase& c = GetParam();
+  const GlyphLayout layout =
+      CalcButtonLayout(c.client, c.glyph, c.text, c.layout, c.margin, c.spacing, c.rightToLeft);
+  EXPECT_EQ(layout.glyphPos.x, c.glyphAt.x);
+  EXPECT_EQ(layout.glyphPos.y, c.glyphAt.y);
+  EXPECT_EQ(BoundsOf(layout.textBounds), BoundsOf(c.textAt));
 }
 
-TEST(GlyphLayoutTest, CentredPairWithGivenSpacing) {
-  // 71 x 21 at (2, 2); total 18 + 4 + 29 = 51; margin (71 - 51 + 1) div 2 = 10;
-  // glyph y (21 - 18 + 1) div 2 = 2, text y (21 - 13 + 1) div 2 = 4.
-  ExpectLayout(
-      CalcButtonLayout(RECT{2, 2, 73, 23}, SIZE{18, 18}, SIZE{29, 13}, blGlyphLeft, -1, 4, false),
-      POINT{12, 4}, RECT{34, 6, 63, 19});
-}
-
-TEST(GlyphLayoutTest, GivenMarginCentresCaptionInRest) {
-  // Spacing (60 - 3 - 16 - 20) div 2 = 10; glyph x 60 - 3 - 16 = 41; text x 41 - 10 - 20 = 11.
-  ExpectLayout(
-      CalcButtonLayout(RECT{0, 0, 60, 20}, SIZE{16, 16}, SIZE{20, 10}, blGlyphRight, 3, -1, false),
-      POINT{41, 2}, RECT{11, 5, 31, 15});
-}
-
-TEST(GlyphLayoutTest, BothFreeSplitsRestInThree) {
-  // Margin = spacing = (50 - 16 - 12) div 3 = 7; across: glyph x (40 - 16 + 1) div 2 = 12,
-  // text x (40 - 30 + 1) div 2 = 5.
-  ExpectLayout(
-      CalcButtonLayout(RECT{0, 0, 40, 50}, SIZE{16, 16}, SIZE{30, 12}, blGlyphTop, -1, -1, false),
-      POINT{12, 7}, RECT{5, 30, 35, 42});
-}
-
-TEST(GlyphLayoutTest, NegativeRoomTruncatesTowardZero) {
-  // No caption, so no spacing; margin (10 - 16 + 1) div 2 = -2 (not -3);
-  // glyph y 10 + 2 - 16 = -4; the empty caption sits at x (16 - 0 + 1) div 2 = 8, y -4.
-  ExpectLayout(
-      CalcButtonLayout(RECT{0, 0, 16, 10}, SIZE{16, 16}, SIZE{0, 0}, blGlyphBottom, -1, 4, false),
-      POINT{0, -4}, RECT{8, -4, 8, -4});
-}
-
-TEST(GlyphLayoutTest, MissingGlyphDropsSpacing) {
-  // Margin (50 - 0 - 0 - 20 + 1) div 2 = 15: the caption alone is centred.
-  ExpectLayout(
-      CalcButtonLayout(RECT{0, 0, 50, 20}, SIZE{0, 0}, SIZE{20, 10}, blGlyphLeft, -1, 4, false),
-      POINT{15, 10}, RECT{15, 5, 35, 15});
-}
-
-TEST(GlyphLayoutTest, RightToLeftPutsGlyphRight) {
-  // As blGlyphRight: margin (71 - 51 + 1) div 2 = 10; glyph x 71 - 10 - 18 = 43;
-  // text x 43 - 4 - 29 = 10.
-  ExpectLayout(
-      CalcButtonLayout(RECT{0, 0, 71, 21}, SIZE{18, 18}, SIZE{29, 13}, blGlyphLeft, -1, 4, true),
-      POINT{43, 2}, RECT{10, 4, 39, 17});
-}
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GlyphLayoutTest,
+    ::testing::Values(
+        // 71 x 21 at (2, 2); total 18 + 4 + 29 = 51; margin (71 - 51 + 1) div 2 = 10;
+        // glyph y (21 - 18 + 1) div 2 = 2, text y (21 - 13 + 1) div 2 = 4.
+        LayoutCase{"CentredPairWithGivenSpacing",
+                   {2, 2, 73, 23},
+                   {18, 18},
+                   {29, 13},
+                   blGlyphLeft,
+                   -1,
+                   4,
+                   false,
+                   {12, 4},
+                   {34, 6, 63, 19}},
+        // Spacing (60 - 3 - 16 - 20) div 2 = 10; glyph x 60 - 3 - 16 = 41; text x 41 - 10 - 20
+        // = 11.
+        LayoutCase{"GivenMarginCentresCaptionInRest",
+                   {0, 0, 60, 20},
+                   {16, 16},
+                   {20, 10},
+                   blGlyphRight,
+                   3,
+                   -1,
+                   false,
+                   {41, 2},
+                   {11, 5, 31, 15}},
+        // Margin = spacing = (50 - 16 - 12) div 3 = 7; across: glyph x (40 - 16 + 1) div 2 =
+        // 12, text x (40 - 30 + 1) div 2 = 5.
+        LayoutCase{"BothFreeSplitsRestInThree",
+                   {0, 0, 40, 50},
+                   {16, 16},
+                   {30, 12},
+                   blGlyphTop,
+                   -1,
+                   -1,
+                   false,
+                   {12, 7},
+                   {5, 30, 35, 42}},
+        // No caption, so no spacing; margin (10 - 16 + 1) div 2 = -2 (not -3); glyph y
+        // 10 + 2 - 16 = -4; the empty caption sits at x (16 - 0 + 1) div 2 = 8, y -4.
+        LayoutCase{"NegativeRoomTruncatesTowardZero",
+                   {0, 0, 16, 10},
+                   {16, 16},
+                   {0, 0},
+                   blGlyphBottom,
+                   -1,
+                   4,
+                   false,
+                   {0, -4},
+                   {8, -4, 8, -4}},
+        // Margin (50 - 0 - 0 - 20 + 1) div 2 = 15: the caption alone is centred.
+        LayoutCase{"MissingGlyphDropsSpacing",
+                   {0, 0, 50, 20},
+                   {0, 0},
+                   {20, 10},
+                   blGlyphLeft,
+                   -1,
+                   4,
+                   false,
+                   {15, 10},
+                   {15, 5, 35, 15}},
+        // As blGlyphRight: margin (71 - 51 + 1) div 2 = 10; glyph x 71 - 10 - 18 = 43;
+        // text x 43 - 4 - 29 = 10.
+        LayoutCase{"RightToLeftPutsGlyphRight",
+                   {0, 0, 71, 21},
+                   {18, 18},
+                   {29, 13},
+                   blGlyphLeft,
+                   -1,
+                   4,
+                   true,
+                   {43, 2},
+                   {10, 4, 39, 17}}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return info.param.name; });
 
 // --- Glyph lists and the cache ------------------------------------------------------------------
 
@@ -175,23 +221,9 @@ TEST_F(GlyphCacheTest, PressedWithoutOwnPictureUsesNormalImage) {
 // Draws one built image on black, with the list's own call, and reads it back.
 Picture DrawImage(TButtonGlyph& glyph, GlyphState state, int width, int height) {
   const int index = glyph.CreateButtonGlyph(state);
-  Picture picture;
-  if (index < 0) return picture;
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  glyph.List()->Draw(memory, index, 0, 0, clBtnFace);
-  picture.width = width;
-  picture.height = height;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-      picture.pixels.push_back(GetPixel(memory, x, y));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return picture;
+  if (index < 0) return Picture{};
+  return Draw(width, height, RGB(0, 0, 0),
+              [&](HDC dc) { glyph.List()->Draw(dc, index, 0, 0, clBtnFace); });
 }
 
 TEST_F(DisabledGlyphTest, SecondPictureTakesSystemColours) {
@@ -211,7 +243,7 @@ TEST_F(DisabledGlyphTest, SecondPictureTakesSystemColours) {
   ASSERT_EQ(drawn.width, 4);
   EXPECT_EQ(drawn.At(0, 0), ColorToRGB(clBtnHighlight));
   EXPECT_EQ(drawn.At(1, 0), ColorToRGB(clBtnShadow));
-  EXPECT_EQ(drawn.At(2, 0), static_cast<std::uint32_t>(clRed));
+  EXPECT_EQ(drawn.At(2, 0), static_cast<COLORREF>(clRed));
   EXPECT_EQ(drawn.At(3, 0), ColorToRGB(clBtnFace));
   EXPECT_EQ(drawn.At(0, 3), ColorToRGB(clBtnFace));
   Free(glyph);

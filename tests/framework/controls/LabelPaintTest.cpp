@@ -2,8 +2,8 @@
 // inside its painting, and how it erases its background.
 
 #include "framework/controls/GraphicControl.h"
-#include "tests/framework/controls/PaintTestSupport.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Drawing.h"
 
 namespace sx::testing {
 namespace {
@@ -190,29 +190,14 @@ TEST_F(WindowlessPaintTest, ShownWindowPaintsItsWindowlessChildren) {
 
 class EraseTest : public WindowlessPaintTest {
  protected:
-  // Sends WM_ERASEBKGND with the memory context in WParam and `lParam`; answers the result.
+  // Sends WM_ERASEBKGND with the memory context in WParam, and in LParam when asked;
+  // answers the result.
   LRESULT Erase(Picture& picture, bool contextInBoth) {
-    RECT client{};
-    GetClientRect(form_->Handle(), &client);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(kBackground);
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
-    const LRESULT result = form_->DeliverMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc),
-                                                 contextInBoth ? reinterpret_cast<LPARAM>(dc) : 0);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    picture.pixels.clear();
-    for (int y = 0; y < client.bottom; ++y)
-      for (int x = 0; x < client.right; ++x)
-        picture.pixels.push_back(GetPixel(dc, x, y));
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    LRESULT result = 0;
+    picture = Draw(form_->ClientWidth(), form_->ClientHeight(), kBackground, [&](HDC dc) {
+      result = form_->DeliverMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc),
+                                     contextInBoth ? reinterpret_cast<LPARAM>(dc) : 0);
+    });
     return result;
   }
 };

@@ -1,8 +1,8 @@
 // Labels: their defaults, how they size themselves to the caption and how they draw it.
 
 #include "framework/controls/Label.h"
-#include "tests/framework/controls/PaintTestSupport.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Drawing.h"
 #include "tests/support/StreamBuilder.h"
 
 namespace sx::testing {
@@ -40,7 +40,7 @@ class LabelTest : public FormsTest {
     if (autoSizeOff) b.Name("AutoSize").False();
     b.End().End();
     b.End();
-    AddDefinition("TLabelForm", b.Bytes());
+    Services().Add("TLabelForm", b.Bytes());
   }
 
   TTestForm* form_ = nullptr;

@@ -1,4 +1,6 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
+#include "tests/support/MessageHooks.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -23,7 +25,7 @@ class RadioGroupTest : public ButtonsTest {
     radios[2]->SetChecked(true);
     for (auto& counter : clicks)
       counter.count = 0;
-    Pump();
+    PumpMessages();
   }
 
   TPanel* panel = nullptr;
@@ -33,7 +35,7 @@ class RadioGroupTest : public ButtonsTest {
 
 TEST_F(RadioButtonTest, WindowIsPlainRadioButtonOfStandardSize) {
   auto* radio = Make<TRadioButton>();
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(radio->Handle(), GWL_STYLE));
+  const DWORD style = WindowStyle(radio->Handle());
   EXPECT_EQ(style & BS_TYPEMASK, static_cast<DWORD>(BS_RADIOBUTTON));
   EXPECT_EQ(style & BS_LEFTTEXT, 0u);
   EXPECT_EQ(radio->Width(), 113);
@@ -44,8 +46,7 @@ TEST_F(RadioButtonTest, WindowIsPlainRadioButtonOfStandardSize) {
 TEST_F(RadioButtonTest, LeftAlignedCaptionStandsLeftOfCircle) {
   auto* radio = Make<TRadioButton>();
   radio->SetAlignment(taLeftJustify);
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(radio->Handle(), GWL_STYLE));
-  EXPECT_NE(style & BS_LEFTTEXT, 0u);
+  EXPECT_NE(WindowStyle(radio->Handle()) & BS_LEFTTEXT, 0u);
 }
 
 TEST_F(RadioButtonTest, CheckedBeforeWindowShowsOnceWindowMade) {
@@ -91,7 +92,7 @@ TEST_F(RadioGroupTest, CheckingCheckedRadioAgainDoesNotClick) {
 
 TEST_F(RadioGroupTest, SystemClickChecksRadio) {
   SendMessageA(radios[4]->Handle(), BM_CLICK, 0, 0);
-  Pump();
+  PumpMessages();
   EXPECT_TRUE(radios[4]->Checked());
   EXPECT_FALSE(radios[2]->Checked());
   EXPECT_EQ(clicks[4].count, 1);
@@ -104,39 +105,19 @@ TEST_F(RadioGroupTest, MousePressChecksAndFocusesRadio) {
   EXPECT_EQ(clicks[0].count, 1);
 }
 
-// Remembers the FWM_CHANGED notifications a control gets.
-class TChangeWatcher : public TObject {
- public:
-  explicit TChangeWatcher(TControl* control) : control_(control) {
-    previous_ = control->GetMessageHandler();
-    control->SetMessageHandler(MakeEvent<&TChangeWatcher::Handle>(this));
-  }
-  ~TChangeWatcher() override { control_->SetMessageHandler(previous_); }
-  std::vector<LPARAM> changed;
-
- private:
-  void Handle(TMessage& message) {
-    if (message.Msg == FWM_CHANGED) changed.push_back(message.LParam);
-    previous_(message);
-  }
-
-  TControl* control_;
-  TControl::MessageHandler previous_;
-};
-
 TEST_F(RadioGroupTest, CheckingTellsParentChain) {
-  TChangeWatcher panelWatch(panel);
-  TChangeWatcher formWatch(form);
+  TMessageSpy panelSpy(panel);
+  TMessageSpy formSpy(form);
   radios[1]->SetChecked(true);
-  ASSERT_EQ(panelWatch.changed.size(), 1u);
-  EXPECT_EQ(panelWatch.changed[0], reinterpret_cast<LPARAM>(radios[1]));
-  EXPECT_EQ(formWatch.changed.size(), 1u);
+  ASSERT_EQ(panelSpy.Count(FWM_CHANGED), 1);
+  EXPECT_EQ(panelSpy.Of(FWM_CHANGED)[0].LParam, reinterpret_cast<LPARAM>(radios[1]));
+  EXPECT_EQ(formSpy.Count(FWM_CHANGED), 1);
 }
 
 TEST_F(RadioGroupTest, UncheckingTellsNobody) {
-  TChangeWatcher panelWatch(panel);
+  TMessageSpy panelSpy(panel);
   radios[2]->SetChecked(false);
-  EXPECT_TRUE(panelWatch.changed.empty());
+  EXPECT_EQ(panelSpy.Count(FWM_CHANGED), 0);
   EXPECT_EQ(clicks[2].count, 0);
 }
 
@@ -152,7 +133,7 @@ TEST_F(RadioGroupTest, DoubleClickRaisesOnDblClick) {
 TEST_F(RadioGroupTest, AcceleratorFocusesWithoutChecking) {
   radios[0]->SetCaption("&Open");
   EXPECT_EQ(radios[0]->DeliverMessage(FWM_DIALOGCHAR, 'o'), 1);
-  Pump();
+  PumpMessages();
   EXPECT_TRUE(radios[0]->Focused());
 }
 
@@ -176,34 +157,31 @@ TEST_F(PanelTest, NewPanelHasStandardLook) {
   EXPECT_EQ(panel->BevelOuter(), bvRaised);
   EXPECT_EQ(panel->BevelInner(), bvNone);
   EXPECT_EQ(panel->Alignment(), taCenter);
-  const LONG style = GetWindowLongA(panel->Handle(), GWL_STYLE);
-  const LONG exStyle = GetWindowLongA(panel->Handle(), GWL_EXSTYLE);
-  EXPECT_NE(style & WS_CLIPCHILDREN, 0);
-  EXPECT_NE(exStyle & WS_EX_CONTROLPARENT, 0);
-  EXPECT_EQ(style & WS_BORDER, 0);
-  EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, 0);
+  const DWORD style = WindowStyle(panel->Handle());
+  const DWORD exStyle = WindowExStyle(panel->Handle());
+  EXPECT_NE(style & WS_CLIPCHILDREN, 0u);
+  EXPECT_NE(exStyle & WS_EX_CONTROLPARENT, 0u);
+  EXPECT_EQ(style & WS_BORDER, 0u);
+  EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, 0u);
 }
 
 TEST_F(PanelTest, SingleBorderIsClientEdgeWithNewLook) {
   auto* panel = Make<TPanel>();
   panel->SetBorderStyle(TBorderStyle::bsSingle);
-  const LONG style = GetWindowLongA(panel->Handle(), GWL_STYLE);
-  const LONG exStyle = GetWindowLongA(panel->Handle(), GWL_EXSTYLE);
-  EXPECT_NE(exStyle & WS_EX_CLIENTEDGE, 0);
-  EXPECT_EQ(style & WS_BORDER, 0);
+  EXPECT_NE(WindowExStyle(panel->Handle()) & WS_EX_CLIENTEDGE, 0u);
+  EXPECT_EQ(WindowStyle(panel->Handle()) & WS_BORDER, 0u);
 }
 
 TEST_F(PanelTest, SingleBorderWithoutCtl3DIsPlainBorder) {
   auto* panel = Make<TPanel>();
   panel->SetCtl3D(false);
   panel->SetBorderStyle(TBorderStyle::bsSingle);
-  const LONG style = GetWindowLongA(panel->Handle(), GWL_STYLE);
-  EXPECT_NE(style & WS_BORDER, 0);
+  EXPECT_NE(WindowStyle(panel->Handle()) & WS_BORDER, 0u);
 }
 
 TEST_F(PanelTest, RaisedBevelLightTopLeftDarkBottomRight) {
   auto* panel = Make<TPanel>();
-  const Picture picture = RenderClient(panel);
+  const Picture picture = PrintClient(panel);
   const int right = picture.width - 1;
   const int bottom = picture.height - 1;
   EXPECT_EQ(picture.At(0, 0), ColorToRGB(clBtnHighlight));
@@ -219,7 +197,7 @@ TEST_F(PanelTest, LoweredBevelDarkTopLeft) {
   auto* panel = Make<TPanel>();
   panel->SetBevelOuter(bvLowered);
   panel->SetBevelWidth(2);
-  const Picture picture = RenderClient(panel);
+  const Picture picture = PrintClient(panel);
   EXPECT_EQ(picture.At(1, 1), ColorToRGB(clBtnShadow));
   EXPECT_EQ(picture.At(picture.width - 2, picture.height - 2), ColorToRGB(clBtnHighlight));
   EXPECT_EQ(picture.At(2, 2), ColorToRGB(clBtnFace));
@@ -228,8 +206,8 @@ TEST_F(PanelTest, LoweredBevelDarkTopLeft) {
 TEST_F(PanelTest, CaptionDrawnInMiddle) {
   auto* panel = Make<TPanel>();
   panel->SetCaption("WWW");
-  const Picture picture = RenderClient(panel);
-  const std::uint32_t ink = ColorToRGB(panel->Font()->Color());
+  const Picture picture = PrintClient(panel);
+  const COLORREF ink = ColorToRGB(panel->Font()->Color());
   int left = picture.width;
   int right = -1;
   for (int y = 0; y < picture.height; ++y)
@@ -245,7 +223,7 @@ TEST_F(PanelTest, CaptionDrawnInMiddle) {
 
 TEST_F(PanelTest, CaptionChangeRepaints) {
   auto* panel = Make<TPanel>();
-  Pump();
+  PumpMessages();
   ValidateRect(panel->Handle(), nullptr);
   panel->SetCaption("x");
   RECT update{};
@@ -254,7 +232,7 @@ TEST_F(PanelTest, CaptionChangeRepaints) {
 
 TEST_F(PanelTest, ResizeRepaintsWholePanel) {
   auto* panel = Make<TPanel>();
-  Pump();
+  PumpMessages();
   ValidateRect(panel->Handle(), nullptr);
   panel->SetWidth(panel->Width() - 20);
   RECT update{};

@@ -10,6 +10,8 @@
 
 #include "framework/runtime/Exception.h"
 #include "tests/framework/controls/ControlTestSupport.h"
+#include "tests/support/Raised.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -97,9 +99,7 @@ TEST_F(TimerTest, UtilityWindowIsAHiddenToolPopupOfItsOwnClass) {
   MakeTimer(1000);
   HWND window = timer->WindowHandle();
   ASSERT_TRUE(IsWindow(window));
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  EXPECT_STREQ(className, "TPUtilWindow");
+  EXPECT_EQ(WindowClass(window), "TPUtilWindow");
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   EXPECT_TRUE(style & WS_POPUP);
   EXPECT_FALSE(style & WS_VISIBLE);
@@ -243,12 +243,8 @@ TEST_F(TimerTest, RefusedTimerRaisesAndKeepsEnabled) {
   MakeTimer(50)->SetEnabled(false);
   timer->SetOnTimer(ticks.Event());
   TTimer::ReplaceSetTimer(&RefuseTimer);
-  try {
-    timer->SetEnabled(true);
-    ADD_FAILURE() << "no error raised";
-  } catch (const EOutOfResources& e) {
-    EXPECT_EQ(e.Message(), "Not enough timers available");
-  }
+  EXPECT_EQ(Raised([&] { timer->SetEnabled(true); }),
+            "EOutOfResources: Not enough timers available");
   EXPECT_TRUE(timer->Enabled());
   EXPECT_FALSE(HasSystemTimer(timer));
 }

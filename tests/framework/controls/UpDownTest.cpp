@@ -11,7 +11,9 @@
 #include "framework/streaming/Reader.h"
 #include "framework/streaming/Stream.h"
 #include "tests/framework/controls/ControlTestSupport.h"
+#include "tests/support/Raised.h"
 #include "tests/support/StreamBuilder.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 
@@ -35,22 +37,6 @@ constinit const ClassInfo TSpinForm::StaticClass{
 };
 
 namespace {
-
-// A window's bounds in its parent's client coordinates.
-RECT WindowBounds(HWND window) {
-  RECT bounds{};
-  GetWindowRect(window, &bounds);
-  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-  return bounds;
-}
-
-void ExpectBounds(HWND window, int left, int top, int width, int height) {
-  const RECT bounds = WindowBounds(window);
-  EXPECT_EQ(bounds.left, left);
-  EXPECT_EQ(bounds.top, top);
-  EXPECT_EQ(bounds.right - bounds.left, width);
-  EXPECT_EQ(bounds.bottom - bounds.top, height);
-}
 
 // Presses and releases the mouse on one arrow of a vertical spin button.
 void ClickArrow(TCustomUpDown* spin, bool up) {
@@ -122,19 +108,17 @@ class UpDownTest : public ControlTest {
 TEST_F(UpDownTest, WindowIsTheSystemUpDownUnderTheClassName) {
   spin = Make<TUpDown>(form, 193, 8, 16, 21);
   HWND window = spin->Handle();
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  EXPECT_STREQ(className, "TUpDown");
+  EXPECT_EQ(WindowClass(window), "TUpDown");
   EXPECT_EQ(GetClassLongA(window, GCL_STYLE), static_cast<DWORD>(CS_DBLCLKS));
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   EXPECT_EQ(style & 0xFF, UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS);
-  ExpectBounds(window, 193, 8, 16, 21);
+  EXPECT_EQ(BoundsInParent(window), (Bounds{193, 8, 16, 21}));
 }
 
 TEST_F(UpDownTest, AttachingKeepsTheFieldAndPutsTheButtonsRightOfIt) {
   MakePair();
-  ExpectBounds(edit->Handle(), 8, 8, 41, 21);
-  ExpectBounds(spin->Handle(), 49, 8, 16, 21);
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{8, 8, 41, 21}));
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, 21}));
   EXPECT_EQ(edit->Width(), 41);
   EXPECT_EQ(spin->Left(), 49);
   EXPECT_EQ(Buddy(spin), edit->Handle());
@@ -156,8 +140,8 @@ TEST_F(UpDownTest, AssociateResolvedBeforeTheWindowIsAttachedWhenItIsMade) {
   panel->SetParentControl(form);
 
   EXPECT_EQ(Buddy(spin), edit->Handle());
-  ExpectBounds(edit->Handle(), 8, 8, 41, 21);
-  ExpectBounds(spin->Handle(), 49, 8, 16, 21);
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{8, 8, 41, 21}));
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, 21}));
 }
 
 // --- Steps ------------------------------------------------------------------------------------
@@ -171,19 +155,15 @@ TEST_F(UpDownTest, FieldFollowsTheClicks) {
   EXPECT_EQ(spin->Position(), 2);
 }
 
-TEST_F(UpDownTest, ClickUpAtMaxStaysAtMax) {
+TEST_F(UpDownTest, ClicksAgainstEitherEndStayAtIt) {
   MakePair(59);
+  ClickDown(spin);
+  EXPECT_EQ(WindowPosition(spin), 0);
+  EXPECT_EQ(edit->Text(), "0");
   spin->SetPosition(58);
   ClickUp(spin, 2);
   EXPECT_EQ(WindowPosition(spin), 59);
   EXPECT_EQ(edit->Text(), "59");
-}
-
-TEST_F(UpDownTest, ClickDownAtMinStaysAtMin) {
-  MakePair();
-  ClickDown(spin);
-  EXPECT_EQ(WindowPosition(spin), 0);
-  EXPECT_EQ(edit->Text(), "0");
 }
 
 TEST_F(UpDownTest, ClicksRaiseOnClickWithTheirDirection) {
@@ -256,13 +236,8 @@ TEST_F(UpDownTest, SecondSpinButtonForTheSameFieldRaises) {
   MakePair();
   auto* other = Make<TUpDown>(form, 121, 8, 16, 21);
   other->SetName("UpDown2");
-  try {
-    other->SetAssociate(edit);
-    ADD_FAILURE() << "no error raised";
-  } catch (const Exception& e) {
-    EXPECT_STREQ(e.ClassName(), "Exception");
-    EXPECT_EQ(e.Message(), "Edit1 is already associated with UpDown1");
-  }
+  EXPECT_EQ(Raised([&] { other->SetAssociate(edit); }),
+            "Exception: Edit1 is already associated with UpDown1");
   EXPECT_EQ(other->Associate(), nullptr);
   EXPECT_EQ(spin->Associate(), edit);
 }
@@ -343,8 +318,8 @@ TEST_F(UpDownTest, PairReadFromADefinitionStepsItsFieldWithinTheStoredRange) {
   ASSERT_TRUE(field && buttons);
   EXPECT_EQ(buttons->Associate(), field);
   EXPECT_EQ(Buddy(buttons), field->Handle());
-  ExpectBounds(field->Handle(), 80, 8, 41, 21);
-  ExpectBounds(buttons->Handle(), 121, 8, 16, 21);
+  EXPECT_EQ(BoundsInParent(field->Handle()), (Bounds{80, 8, 41, 21}));
+  EXPECT_EQ(BoundsInParent(buttons->Handle()), (Bounds{121, 8, 16, 21}));
   ClickUp(buttons, 60);
   EXPECT_EQ(field->Text(), "59");
   host->Free();

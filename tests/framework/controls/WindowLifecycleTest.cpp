@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include "framework/streaming/Reader.h"
 #include "framework/streaming/Stream.h"
 #include "tests/framework/controls/ControlTestSupport.h"
+#include "tests/support/Raised.h"
 #include "tests/support/StreamBuilder.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 
@@ -49,22 +52,6 @@ constinit const ClassInfo TMissingSystemClass::StaticClass{
 
 namespace {
 
-// Fails on one message and passes everything else on.
-class TFailOn : public TObject {
- public:
-  TFailOn(TControl* control, UINT msg) : msg_(msg), previous_(control->GetMessageHandler()) {
-    control->SetMessageHandler(MakeEvent<&TFailOn::Handle>(this));
-  }
-  void Handle(TMessage& message) {
-    if (message.Msg == msg_) throw EInvalidOperation("cannot show");
-    previous_(message);
-  }
-
- private:
-  UINT msg_;
-  TControl::MessageHandler previous_;
-};
-
 std::vector<std::string> Only(const std::vector<std::string>& log, std::string_view suffix) {
   std::vector<std::string> kept;
   for (const std::string& entry : log)
@@ -72,10 +59,15 @@ std::vector<std::string> Only(const std::vector<std::string>& log, std::string_v
   return kept;
 }
 
-void Load(TComponent* root, const StreamBuilder& definition) {
+// Reads a definition of the host whose children `children` writes.
+void LoadHost(TComponent* host, const std::function<void(StreamBuilder&)>& children) {
+  StreamBuilder definition;
+  definition.Signature().Object("TTestForm", "Host").End();
+  children(definition);
+  definition.End();
   TCustomMemoryStream stream(definition.Bytes());
   TReader reader(stream);
-  reader.LoadRoot(root);
+  reader.LoadRoot(host);
 }
 
 class WindowLifecycleTest : public ControlTest {
@@ -99,10 +91,8 @@ TEST_F(WindowLifecycleTest, SystemClassIsCopiedUnderTheControlsNameWithAdjustedS
   WNDCLASSA system{};
   ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "TTestButton", &own));
   ASSERT_TRUE(GetClassInfoA(nullptr, "BUTTON", &system));
-  char className[64] = {};
-  GetClassNameA(button->Handle(), className, sizeof className);
 
-  EXPECT_STREQ(className, "TTestButton");
+  EXPECT_EQ(WindowClass(button->Handle()), "TTestButton");
   EXPECT_EQ(own.style, (system.style & ~(CS_GLOBALCLASS | CS_OWNDC | CS_CLASSDC | CS_PARENTDC)) |
                            CS_VREDRAW | CS_HREDRAW);
   EXPECT_EQ(button->DefWndProc(), system.lpfnWndProc);
@@ -195,9 +185,9 @@ TEST_F(WindowLifecycleTest, ContainerShownMakesItsWindowThenItsChildrensInOrder)
   auto* second = Make<TTestEdit>(panel);
   ASSERT_FALSE(first->HandleAllocated());
   std::vector<std::string> log;
-  TNotificationLog panelLog(log, panel, "panel");
-  TNotificationLog firstLog(log, first, "first");
-  TNotificationLog secondLog(log, second, "second");
+  TMessageLog panelLog(panel, log, "panel");
+  TMessageLog firstLog(first, log, "first");
+  TMessageLog secondLog(second, log, "second");
 
   panel->SetVisible(true);
 
@@ -218,13 +208,15 @@ TEST_F(WindowLifecycleTest, AskingForTheHandleMakesTheParentsWindowFirst) {
 
 TEST_F(WindowLifecycleTest, ShowingFailureSetsShowingBackAndTheErrorGoesOn) {
   auto* edit = MakeHidden<TTestEdit>(form);
-  TFailOn failing(edit, FWM_SHOWINGCHANGED);
+  TMessageHook failing(edit, [](TMessage& message, const TControl::MessageHandler& next) {
+    if (message.Msg == FWM_SHOWINGCHANGED) throw EInvalidOperation("cannot show");
+    next(message);
+  });
 
   EXPECT_THROW(edit->SetVisible(true), EInvalidOperation);
 
   EXPECT_TRUE(edit->HandleAllocated());
   EXPECT_FALSE(edit->Showing());
-  edit->SetMessageHandler({});
 }
 
 TEST_F(WindowLifecycleTest, ControlEmbeddedInAForeignWindowShowsThere) {
@@ -287,12 +279,8 @@ TEST_F(WindowLifecycleTest, ChildWindowWithoutAParentWindowIsRefused) {
   auto* orphan = New<TTestEdit>(form);
   orphan->SetName("Orphan");
 
-  try {
-    orphan->HandleNeeded();
-    FAIL() << "no error";
-  } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Control 'Orphan' has no parent window");
-  }
+  EXPECT_EQ(Raised([&] { orphan->HandleNeeded(); }),
+            "EInvalidOperation: Control 'Orphan' has no parent window");
   EXPECT_FALSE(orphan->HandleAllocated());
 }
 
@@ -358,13 +346,11 @@ TEST(SystemErrorTest, CodeWithoutAMessageSaysACallFailed) {
 
 TEST_F(WindowLifecycleTest, ControlReadWithoutAFontEndsWithItsParentsFont) {
   form->Font()->SetHeight(-20);
-  StreamBuilder definition;
-  definition.Signature().Object("TTestForm", "Host").End();
-  definition.Object("TTestEdit", "Edit1").Name("Left").Int(8).End().End();
-  definition.Object("TTestEdit", "Edit2").Name("Font.Height").Int(-11).End().End();
-  definition.End();
 
-  Load(form, definition);
+  LoadHost(form, [](StreamBuilder& children) {
+    children.Object("TTestEdit", "Edit1").Name("Left").Int(8).End().End();
+    children.Object("TTestEdit", "Edit2").Name("Font.Height").Int(-11).End().End();
+  });
 
   auto* inheriting = static_cast<TTestEdit*>(form->FindOwned("Edit1"));
   auto* own = static_cast<TTestEdit*>(form->FindOwned("Edit2"));
@@ -378,27 +364,22 @@ TEST_F(WindowLifecycleTest, ControlReadWithoutAFontEndsWithItsParentsFont) {
 
 TEST_F(WindowLifecycleTest, ColourReadFromTheDefinitionIsKept) {
   form->SetColor(clBtnFace);
-  StreamBuilder definition;
-  definition.Signature().Object("TTestForm", "Host").End();
-  definition.Object("TTestEdit", "Edit1").Name("Color").Ident("clred").End().End();
-  definition.Object("TTestEdit", "Edit2").End().End();
-  definition.End();
 
-  Load(form, definition);
+  LoadHost(form, [](StreamBuilder& children) {
+    children.Object("TTestEdit", "Edit1").Name("Color").Ident("clred").End().End();
+    children.Object("TTestEdit", "Edit2").End().End();
+  });
 
   EXPECT_EQ(static_cast<TControl*>(form->FindOwned("Edit1"))->Color(), clRed);
   EXPECT_EQ(static_cast<TControl*>(form->FindOwned("Edit2"))->Color(), clBtnFace);
 }
 
 TEST_F(WindowLifecycleTest, TwoEqualStoredTabOrdersTheLaterOneGetsTheIndex) {
-  StreamBuilder definition;
-  definition.Signature().Object("TTestForm", "Host").End();
-  definition.Object("TTestEdit", "Edit1").Name("TabOrder").Int(1).End().End();
-  definition.Object("TTestEdit", "Edit2").Name("TabOrder").Int(1).End().End();
-  definition.Object("TTestEdit", "Edit3").Name("TabOrder").Int(0).End().End();
-  definition.End();
-
-  Load(form, definition);
+  LoadHost(form, [](StreamBuilder& children) {
+    children.Object("TTestEdit", "Edit1").Name("TabOrder").Int(1).End().End();
+    children.Object("TTestEdit", "Edit2").Name("TabOrder").Int(1).End().End();
+    children.Object("TTestEdit", "Edit3").Name("TabOrder").Int(0).End().End();
+  });
 
   auto* edit1 = static_cast<TWinControl*>(form->FindOwned("Edit1"));
   auto* edit2 = static_cast<TWinControl*>(form->FindOwned("Edit2"));
@@ -408,12 +389,9 @@ TEST_F(WindowLifecycleTest, TwoEqualStoredTabOrdersTheLaterOneGetsTheIndex) {
 }
 
 TEST_F(WindowLifecycleTest, ControlReadFromADefinitionIsNotifiedInOrderAfterReading) {
-  StreamBuilder definition;
-  definition.Signature().Object("TTestForm", "Host").End();
-  definition.Object("TTestPanel", "Panel1").Name("Left").Int(4).End().End();
-  definition.End();
-
-  Load(form, definition);
+  LoadHost(form, [](StreamBuilder& children) {
+    children.Object("TTestPanel", "Panel1").Name("Left").Int(4).End().End();
+  });
 
   auto* panel = static_cast<TTestPanel*>(form->FindOwned("Panel1"));
   ASSERT_TRUE(panel);
@@ -429,13 +407,10 @@ TEST_F(WindowLifecycleTest, ControlReadFromADefinitionIsNotifiedInOrderAfterRead
 }
 
 TEST_F(WindowLifecycleTest, NamingWhileReadingLeavesTheCaptionAlone) {
-  StreamBuilder definition;
-  definition.Signature().Object("TTestForm", "Host").End();
-  definition.Object("TTestPlain", "Label1").End().End();
-  definition.Object("TTestPlain", "Label2").Name("Caption").String("Hours").End().End();
-  definition.End();
-
-  Load(form, definition);
+  LoadHost(form, [](StreamBuilder& children) {
+    children.Object("TTestPlain", "Label1").End().End();
+    children.Object("TTestPlain", "Label2").Name("Caption").String("Hours").End().End();
+  });
 
   EXPECT_EQ(static_cast<TControl*>(form->FindOwned("Label1"))->Caption(), "");
   EXPECT_EQ(static_cast<TControl*>(form->FindOwned("Label2"))->Caption(), "Hours");

@@ -8,6 +8,8 @@
 #include "framework/forms/Icon.h"
 #include "framework/runtime/Exception.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Raised.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -17,17 +19,10 @@ using ApplicationWindowTest = FormsTest;
 TEST_F(ApplicationWindowTest, WindowHasTheApplicationClassStyleAndZeroSizeAtScreenCentre) {
   HWND window = Application->Handle();
   ASSERT_NE(window, nullptr);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  EXPECT_STREQ(className, "TApplication");
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-  EXPECT_EQ(style & ~WS_VISIBLE, 0x84CA0000u);
-  RECT rect;
-  GetWindowRect(window, &rect);
-  EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2);
-  EXPECT_EQ(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2);
-  EXPECT_EQ(rect.right - rect.left, 0);
-  EXPECT_EQ(rect.bottom - rect.top, 0);
+  EXPECT_EQ(WindowClass(window), "TApplication");
+  EXPECT_EQ(WindowStyle(window) & ~WS_VISIBLE, 0x84CA0000u);
+  EXPECT_EQ(ScreenBounds(window),
+            (Bounds{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}));
   EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
 }
@@ -67,9 +62,7 @@ TEST_F(ApplicationWindowTest, FirstTitleIsTheFileNameUpToItsFirstDotLowerCasedAf
 
 TEST_F(ApplicationWindowTest, TitleIsTheWindowText) {
   Application->SetTitle("Sonderix");
-  char text[64] = {};
-  GetWindowTextA(Application->Handle(), text, sizeof text);
-  EXPECT_STREQ(text, "Sonderix");
+  EXPECT_EQ(WindowTextA(Application->Handle()), "Sonderix");
   SetWindowTextA(Application->Handle(), "Changed elsewhere");
   EXPECT_EQ(Application->Title(), "Changed elsewhere");
 }
@@ -124,12 +117,12 @@ TEST_F(ApplicationWindowTest, MessageJustBeyondTheKeyRangeIsNotOfferedAsAKey) {
   TTestForm* form = New<TTestForm>(Application);
   TTestEdit* edit = MakeChild<TTestEdit>(form, 8, 8);
   std::vector<std::string> log;
-  TMessageRecorder recorder(edit, log, "edit");
+  TMessageLog recorder(edit, log, "edit");
   constexpr UINT kUniChar = 0x0109;
 
   PostMessageA(edit->Handle(), WM_SYSDEADCHAR, 'a', 0);
   PostMessageA(edit->Handle(), kUniChar, 'a', 0);
-  Pump();
+  PumpMessages();
 
   EXPECT_EQ(std::count(log.begin(), log.end(), "edit:BD07"), 1) << "the last key message";
   EXPECT_EQ(std::count(log.begin(), log.end(), "edit:BD09"), 0);
@@ -203,12 +196,8 @@ constinit const ClassInfo TMissingForm::StaticClass{.name = "TMissingForm",
 TEST_F(ApplicationWindowTest, FormWithoutDefinitionFailsAndEmptiesItsVariable) {
   TMissingForm* form = reinterpret_cast<TMissingForm*>(0x1);
   const int formsBefore = Screen->CustomFormCount();
-  try {
-    Application->CreateOwnedForm(form);
-    FAIL() << "no error";
-  } catch (const EResNotFound& e) {
-    EXPECT_EQ(e.Message(), "Resource TMissingForm not found");
-  }
+  EXPECT_EQ(Raised([&] { Application->CreateOwnedForm(form); }),
+            "EResNotFound: Resource TMissingForm not found");
   EXPECT_EQ(form, nullptr);
   EXPECT_EQ(Application->MainForm(), nullptr);
   EXPECT_EQ(Application->ComponentCount(), 1) << "only the hint window remains";

@@ -98,7 +98,7 @@ TEST_F(CloseTest, MainFormEndsTheProgramWhateverActionItChose) {
   choice.Attach(main);
   main->Close();
   EXPECT_TRUE(QuitPosted());
-  Pump();
+  PumpMessages();
   EXPECT_EQ(Application->MainForm(), main) << "the main form is not released";
 }
 
@@ -123,7 +123,7 @@ TEST_F(CloseTest, CloseFreeReleasesTheFormAfterTheCurrentMessage) {
   choice.Attach(other);
   other->Close();
   ASSERT_NE(Application->FindOwned("Other"), nullptr) << "freed only once its message arrives";
-  Pump();
+  PumpMessages();
   EXPECT_EQ(Application->FindOwned("Other"), nullptr);
   EXPECT_FALSE(QuitPosted());
 }

@@ -1,7 +1,9 @@
 // Exceptions that escape message handling: how they are shown, which are not, and that the
 // program goes on.
 
+#include <iterator>
 #include <stdexcept>
+#include <utility>
 
 #include "framework/runtime/Exception.h"
 #include "tests/framework/forms/FormsTestSupport.h"
@@ -23,43 +25,33 @@ class ExceptionReportTest : public FormsTest {
 
 TEST_F(ExceptionReportTest, MessageEndingInALetterGetsAPeriodInABoxCaptionedWithTheTitle) {
   Display("Something failed");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Something failed.");
-  EXPECT_EQ(Boxes()[0].caption, "Sonderix");
-  EXPECT_EQ(Boxes()[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
-  EXPECT_EQ(Boxes()[0].owner, Application->Handle());
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Something failed.");
+  EXPECT_EQ(RecordedBoxes()[0].caption, "Sonderix");
+  EXPECT_EQ(RecordedBoxes()[0].flags, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_EQ(RecordedBoxes()[0].owner, Application->Handle());
 }
 
-TEST_F(ExceptionReportTest, MessageEndingInPunctuationBelowThePeriodIsLeftAlone) {
-  for (const char* message : {"Done.", "Stop!", "(see above)", "a, b,", "trailing "})
-    Display(message);
-  ASSERT_EQ(Boxes().size(), 5u);
-  EXPECT_EQ(Boxes()[0].text, "Done.");
-  EXPECT_EQ(Boxes()[1].text, "Stop!");
-  EXPECT_EQ(Boxes()[2].text, "(see above)");
-  EXPECT_EQ(Boxes()[3].text, "a, b,");
-  EXPECT_EQ(Boxes()[4].text, "trailing ");
-}
-
-TEST_F(ExceptionReportTest, MessageEndingInAQuestionMarkColonOrDigitGetsAPeriod) {
-  for (const char* message : {"Really?", "Code:", "Error 5"})
-    Display(message);
-  ASSERT_EQ(Boxes().size(), 3u);
-  EXPECT_EQ(Boxes()[0].text, "Really?.");
-  EXPECT_EQ(Boxes()[1].text, "Code:.");
-  EXPECT_EQ(Boxes()[2].text, "Error 5.");
-}
-
-TEST_F(ExceptionReportTest, MessageEndingInACyrillicLetterGetsAPeriod) {
-  Display("\xCE\xF8\xE8\xE1\xEA\xE0");  // "Ошибка" in code page 1251
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "\xCE\xF8\xE8\xE1\xEA\xE0.");
-}
-
-TEST_F(ExceptionReportTest, EmptyMessageShowsAnEmptyBox) {
-  Display("");
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "");
+TEST_F(ExceptionReportTest, PeriodIsAddedOnlyAfterACharacterAboveIt) {
+  // Punctuation below the period, and an empty message, stay as they are; a question mark,
+  // a colon, a digit and a Cyrillic letter lie above it.
+  const std::pair<const char*, const char*> cases[] = {
+      {"Done.", "Done."},
+      {"Stop!", "Stop!"},
+      {"(see above)", "(see above)"},
+      {"a, b,", "a, b,"},
+      {"trailing ", "trailing "},
+      {"", ""},
+      {"Really?", "Really?."},
+      {"Code:", "Code:."},
+      {"Error 5", "Error 5."},
+      {"\xCE\xF8\xE8\xE1\xEA\xE0", "\xCE\xF8\xE8\xE1\xEA\xE0."},  // "Ошибка" in code page 1251
+  };
+  for (const auto& c : cases)
+    Display(c.first);
+  ASSERT_EQ(RecordedBoxes().size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(RecordedBoxes()[i].text, cases[i].second) << cases[i].first;
 }
 
 // A control whose handler of a message of the tests' own throws what it is told to.
@@ -94,7 +86,7 @@ class HandlerExceptionTest : public ExceptionReportTest {
   void PostAndPump() {
     PostMessageA(control_->Handle(), kThrow, 0, 0);
     PostMessageA(control_->Handle(), kCount, 0, 0);
-    Pump();
+    PumpMessages();
   }
 
   TTestForm* form_ = nullptr;
@@ -104,15 +96,15 @@ class HandlerExceptionTest : public ExceptionReportTest {
 TEST_F(HandlerExceptionTest, ExceptionFromAHandlerIsShownAndTheLoopGoesOn) {
   control_->thrower = [] { throw EConvertError("Bad number"); };
   PostAndPump();
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Bad number.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Bad number.");
   EXPECT_EQ(control_->counted, 1);
 }
 
 TEST_F(HandlerExceptionTest, AbortIsNeverShown) {
   control_->thrower = [] { throw EAbort("Silent"); };
   PostAndPump();
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(RecordedBoxes().empty());
   EXPECT_EQ(control_->counted, 1);
 }
 
@@ -128,7 +120,7 @@ TEST_F(HandlerExceptionTest, ExceptionHookReceivesTheSenderAndTheException) {
   Application->OnAppException = MakeEvent<&Hook::Handle>(&hook);
   control_->thrower = [] { throw Exception("Hooked"); };
   PostAndPump();
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(RecordedBoxes().empty());
   EXPECT_EQ(hook.sender, control_);
   EXPECT_EQ(hook.message, "Hooked");
 }
@@ -136,8 +128,8 @@ TEST_F(HandlerExceptionTest, ExceptionHookReceivesTheSenderAndTheException) {
 TEST_F(HandlerExceptionTest, ForeignObjectIsShownInTheRuntimesOwnBox) {
   control_->thrower = [] { throw std::runtime_error("not shown"); };
   PostAndPump();
-  ASSERT_EQ(Boxes().size(), 1u);
-  const RecordedBox& box = Boxes()[0];
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  const RecordedBox& box = RecordedBoxes()[0];
   EXPECT_EQ(box.caption, "Application Error");
   EXPECT_EQ(box.flags, static_cast<UINT>(MB_TASKMODAL | MB_ICONERROR));
   EXPECT_EQ(box.owner, nullptr);
@@ -158,8 +150,8 @@ TEST_F(HandlerExceptionTest, ExceptionInOnShowIsReportedAndTheFormIsShownAnyway)
   other->SetOnShow(MakeEvent<&Failing::Shown>(&failing));
   other->Show();
   EXPECT_TRUE(IsWindowVisible(other->Handle()));
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Show failed.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Show failed.");
 }
 
 TEST_F(HandlerExceptionTest, ChangingVisibleInOnShowIsRefused) {
@@ -171,8 +163,8 @@ TEST_F(HandlerExceptionTest, ChangingVisibleInOnShowIsRefused) {
   hider.form = other;
   other->SetOnShow(MakeEvent<&Hider::Shown>(&hider));
   other->Show();
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Cannot change Visible in OnShow or OnHide.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot change Visible in OnShow or OnHide.");
   EXPECT_TRUE(IsWindowVisible(other->Handle()));
 }
 

@@ -25,24 +25,12 @@ class FocusTest : public FormsTest {
     form_->Show();
     ASSERT_TRUE(PumpUntil([&] { return edit1_->Focused(); }));
   }
-  void TearDown() override {
-    SetKeys({});
-    FormsTest::TearDown();
-  }
 
-  // Sets the thread's keyboard state: the given keys down, every other up.
-  static void SetKeys(std::initializer_list<int> down) {
-    BYTE keys[256] = {};
-    for (int key : down)
-      keys[key] = 0x80;
-    SetKeyboardState(keys);
-  }
   LRESULT DialogKey(WPARAM key) { return form_->DeliverMessage(FWM_DIALOGKEY, key, 0); }
   // Presses the key on the focused window, the way the keyboard does.
-  void PressKey(WPARAM key) {
-    PostMessageA(GetFocus(), WM_KEYDOWN, key, 0x000F0001);
-    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC00F0001);
-    Pump();
+  static void PressKey(WPARAM key) {
+    PostKey(GetFocus(), key);
+    PumpMessages();
   }
 
   TTestForm* form_ = nullptr;
@@ -71,7 +59,7 @@ TEST_F(FocusTest, TabGoesThroughTheTabStopsAndWrapsAround) {
 }
 
 TEST_F(FocusTest, ShiftTabGoesBack) {
-  SetKeys({VK_SHIFT});
+  HeldKeys shift{VK_SHIFT};
   EXPECT_EQ(DialogKey(VK_TAB), 1);
   EXPECT_TRUE(button2_->Focused());
   EXPECT_EQ(DialogKey(VK_TAB), 1);
@@ -79,10 +67,10 @@ TEST_F(FocusTest, ShiftTabGoesBack) {
 }
 
 TEST_F(FocusTest, TabWithControlOrAltIsNotTheFormsKey) {
-  SetKeys({VK_CONTROL});
-  EXPECT_EQ(DialogKey(VK_TAB), 0);
-  SetKeys({VK_MENU});
-  EXPECT_EQ(DialogKey(VK_TAB), 0);
+  for (int modifier : {VK_CONTROL, VK_MENU}) {
+    HeldKeys held{modifier};
+    EXPECT_EQ(DialogKey(VK_TAB), 0) << modifier;
+  }
   EXPECT_TRUE(edit1_->Focused());
 }
 
@@ -132,10 +120,10 @@ TEST_F(FocusTest, ActiveControlOfAnActiveFormTakesTheFocusAtOnce) {
 
 TEST_F(FocusTest, FocusLeavesControlsUpToTheCommonParentAndEntersDownToTheNewOne) {
   std::vector<std::string> log;
-  TMessageRecorder panel(panel_, log, "panel");
-  TMessageRecorder edit(edit1_, log, "edit1");
-  TMessageRecorder button(button2_, log, "button2");
-  TMessageRecorder form(form_, log, "form");
+  TMessageLog panel(panel_, log, "panel");
+  TMessageLog edit(edit1_, log, "edit1");
+  TMessageLog button(button2_, log, "button2");
+  TMessageLog form(form_, log, "form");
   button2_->SetFocus();
   // The exits and enters, and the form's notice of the change (which the form passes on to
   // its controls).
@@ -148,21 +136,14 @@ TEST_F(FocusTest, FocusLeavesControlsUpToTheCommonParentAndEntersDownToTheNewOne
 }
 
 TEST_F(FocusTest, HandlerThatMovesTheFocusStopsTheRestOfTheSequence) {
-  struct Mover : TObject {
-    TTestButton* to;
-    TControl::MessageHandler previous;
-    void Handle(TMessage& message) {
-      previous(message);
-      if (message.Msg == FWM_ENTER) to->SetFocus();
-    }
-  } mover;
-  mover.to = button2_;
-  mover.previous = button1_->GetMessageHandler();
-  button1_->SetMessageHandler(MakeEvent<&Mover::Handle>(&mover));
+  TMessageHook mover(button1_, [&](TMessage& message, const TControl::MessageHandler& next) {
+    next(message);
+    if (message.Msg == FWM_ENTER) button2_->SetFocus();
+  });
   std::vector<std::string> log;
-  TMessageRecorder form(form_, log, "form");
+  TMessageLog form(form_, log, "form");
   button1_->SetFocus();
-  button1_->SetMessageHandler(mover.previous);
+  mover.Detach();
   EXPECT_TRUE(button2_->Focused());
   EXPECT_EQ(form_->ActiveControl(), button2_);
   // One focus change notice only: the one for button2.
@@ -170,26 +151,19 @@ TEST_F(FocusTest, HandlerThatMovesTheFocusStopsTheRestOfTheSequence) {
 }
 
 TEST_F(FocusTest, FieldLosingTheFocusWhileBeingFocusedHearsNoKillFocus) {
-  struct Mover : TObject {
-    TTestButton* to;
-    TControl::MessageHandler previous;
-    int killFocusNotices = 0;
-    void Handle(TMessage& message) {
-      if (message.Msg == FWM_COMMAND && HIWORD(message.WParam) == EN_KILLFOCUS) ++killFocusNotices;
-      previous(message);
-      if (message.Msg == FWM_ENTER) to->SetFocus();
-    }
-  } mover;
-  mover.to = button2_;
-  mover.previous = edit3_->GetMessageHandler();
-  edit3_->SetMessageHandler(MakeEvent<&Mover::Handle>(&mover));
+  int killFocusNotices = 0;
+  TMessageHook mover(edit3_, [&](TMessage& message, const TControl::MessageHandler& next) {
+    if (message.Msg == FWM_COMMAND && HIWORD(message.WParam) == EN_KILLFOCUS) ++killFocusNotices;
+    next(message);
+    if (message.Msg == FWM_ENTER) button2_->SetFocus();
+  });
 
   edit3_->SetFocus();
 
-  edit3_->SetMessageHandler(mover.previous);
+  mover.Detach();
   EXPECT_TRUE(button2_->Focused());
   // The field's window never saw the focus arrive, so it must not see it leave either.
-  EXPECT_EQ(mover.killFocusNotices, 0);
+  EXPECT_EQ(killFocusNotices, 0);
 }
 
 TEST_F(FocusTest, DisablingTheActiveControlLeavesTheFormWithout) {

@@ -4,7 +4,9 @@
 #include "framework/forms/Icon.h"
 #include "framework/runtime/Exception.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Raised.h"
 #include "tests/support/StreamBuilder.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -20,46 +22,55 @@ class FormWindowTest : public FormsTest {
     form->HandleNeeded();
     return form;
   }
-  static DWORD Style(TWinControl* form) {
-    return static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_STYLE));
-  }
-  static DWORD ExStyle(TWinControl* form) {
-    return static_cast<DWORD>(GetWindowLongA(form->Handle(), GWL_EXSTYLE));
-  }
 };
 
 constexpr DWORD kBoxes = WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD kFrame = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes;
 
-TEST_F(FormWindowTest, SizeableFormHasFrameCaptionAllBoxesAndIsOwnedByTheApplicationWindow) {
-  TTestForm* form = MakeForm(bsSizeable);
-  const DWORD expected =
-      WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  EXPECT_EQ(Style(form) & ~WS_VISIBLE, expected);
+// The window styles a border style and border icons give, within the masks.
+struct StyleCase {
+  const char* name;
+  TFormBorderStyle style;
+  TBorderIcons icons;
+  DWORD mask;
+  DWORD wanted;
+  DWORD exMask;
+  DWORD exWanted;
+};
+
+class FormStyleTest : public FormWindowTest, public ::testing::WithParamInterface<StyleCase> {};
+
+TEST_P(FormStyleTest, BorderStyleAndIconsGiveTheirWindowStylesAndTheApplicationWindowOwns) {
+  const StyleCase& c = GetParam();
+  TTestForm* form = MakeForm(c.style, c.icons);
+  EXPECT_EQ(WindowStyle(form->Handle()) & c.mask, c.wanted);
+  EXPECT_EQ(WindowExStyle(form->Handle()) & c.exMask, c.exWanted);
   EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), Application->Handle());
-  EXPECT_FALSE(Style(form) & WS_CHILD);
-  EXPECT_FALSE(ExStyle(form) & WS_EX_TOOLWINDOW);
 }
 
-TEST_F(FormWindowTest, SingleFormHasCaptionAndBoxesButNoSizingFrame) {
-  TTestForm* form = MakeForm(bsSingle);
-  EXPECT_EQ(Style(form) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes),
-            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | kBoxes));
-}
+constexpr TBorderIcons kAllIcons{biSystemMenu, biMinimize, biMaximize};
 
-TEST_F(FormWindowTest, NoneFormIsAPopupWithoutCaptionOrButtons) {
-  TTestForm* form = MakeForm(bsNone);
-  EXPECT_TRUE(Style(form) & WS_POPUP);
-  EXPECT_EQ(Style(form) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes), 0u);
-}
-
-TEST_F(FormWindowTest, DialogFormKeepsOnlyTheSystemMenuAndNoMinimiseBox) {
-  TTestForm* form = MakeForm(bsDialog, {biSystemMenu, biMinimize, biMaximize, biHelp});
-  EXPECT_EQ(Style(form) & (WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes),
-            static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU));
-  EXPECT_EQ(ExStyle(form) & (WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP),
-            static_cast<DWORD>(WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP));
-  EXPECT_EQ(SendMessageA(form->Handle(), WM_GETICON, ICON_BIG, 0), 0) << "a dialog has no icon";
-}
+INSTANTIATE_TEST_SUITE_P(
+    Styles, FormStyleTest,
+    ::testing::Values(
+        // Every box, a sizing frame, and no child or tool window.
+        StyleCase{"Sizeable", bsSizeable, kAllIcons, ~DWORD{WS_VISIBLE},
+                  kFrame | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW, 0},
+        StyleCase{"SingleHasNoSizingFrame", bsSingle, kAllIcons, kFrame,
+                  WS_CAPTION | WS_SYSMENU | kBoxes, 0, 0},
+        StyleCase{"NoneIsAPopupWithoutCaptionOrButtons", bsNone, kAllIcons, WS_POPUP | kFrame,
+                  WS_POPUP, 0, 0},
+        StyleCase{"DialogKeepsOnlyTheSystemMenuAndNoMinimiseBox", bsDialog,
+                  TBorderIcons{biSystemMenu, biMinimize, biMaximize, biHelp}, WS_POPUP | kFrame,
+                  WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP,
+                  WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP},
+        StyleCase{"ToolWindowKeepsOnlyTheSystemMenu", bsToolWindow, kAllIcons, kFrame,
+                  WS_CAPTION | WS_SYSMENU, WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW},
+        StyleCase{"SizeableToolWindowKeepsOnlyTheSystemMenu", bsSizeToolWin, kAllIcons, kFrame,
+                  WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_EX_TOOLWINDOW, WS_EX_TOOLWINDOW},
+        StyleCase{"WithoutSystemMenuNoSystemMenuStyle", bsSizeable, TBorderIcons{biMinimize},
+                  WS_SYSMENU | kBoxes, WS_MINIMIZEBOX, 0, 0}),
+    [](const ::testing::TestParamInfo<StyleCase>& info) { return info.param.name; });
 
 // A dialog form of a class of its own, so that its window class is registered for it.
 class TDialogClassForm : public TForm {
@@ -71,29 +82,14 @@ class TDialogClassForm : public TForm {
 constinit const ClassInfo TDialogClassForm::StaticClass{.name = "TDialogClassForm",
                                                         .parent = &TForm::StaticClass};
 
-TEST_F(FormWindowTest, DialogFormsWindowClassSavesBitsAndAlignsOnBytes) {
+TEST_F(FormWindowTest, DialogFormHasNoIconAndItsWindowClassSavesBitsAndAlignsOnBytes) {
   // The window class is registered under the form class's name when the first window of
   // the class is made.
   auto* form = New<TDialogClassForm>(Application);
   form->HandleNeeded();
   EXPECT_EQ(static_cast<DWORD>(GetClassLongA(form->Handle(), GCL_STYLE)),
             static_cast<DWORD>(CS_DBLCLKS | CS_SAVEBITS | CS_BYTEALIGNWINDOW));
-}
-
-TEST_F(FormWindowTest, ToolWindowsKeepOnlyTheSystemMenu) {
-  TTestForm* tool = MakeForm(bsToolWindow);
-  EXPECT_TRUE(ExStyle(tool) & WS_EX_TOOLWINDOW);
-  EXPECT_EQ(Style(tool) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes),
-            static_cast<DWORD>(WS_CAPTION | WS_SYSMENU));
-  TTestForm* sizeTool = MakeForm(bsSizeToolWin);
-  EXPECT_TRUE(ExStyle(sizeTool) & WS_EX_TOOLWINDOW);
-  EXPECT_EQ(Style(sizeTool) & (WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | kBoxes),
-            static_cast<DWORD>(WS_CAPTION | WS_THICKFRAME | WS_SYSMENU));
-}
-
-TEST_F(FormWindowTest, WithoutSystemMenuNoSystemMenuStyle) {
-  TTestForm* form = MakeForm(bsSizeable, {biMinimize});
-  EXPECT_EQ(Style(form) & (WS_SYSMENU | kBoxes), static_cast<DWORD>(WS_MINIMIZEBOX));
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_GETICON, ICON_BIG, 0), 0);
 }
 
 TEST_F(FormWindowTest, ChangingTheBorderStyleMakesTheWindowAgain) {
@@ -101,7 +97,7 @@ TEST_F(FormWindowTest, ChangingTheBorderStyleMakesTheWindowAgain) {
   form->Show();
   form->SetBorderStyle(bsSingle);
   ASSERT_TRUE(form->HandleAllocated());
-  EXPECT_FALSE(Style(form) & WS_THICKFRAME);
+  EXPECT_FALSE(WindowStyle(form->Handle()) & WS_THICKFRAME);
   EXPECT_TRUE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(form->AutoScroll()) << "only the sizeable styles scroll by themselves";
 }
@@ -151,16 +147,13 @@ TEST_F(FormWindowTest, FormPlacedByTheSystemKeepsItsPlaceWhenItsWindowIsMadeAgai
   TTestForm* form = New<TTestForm>(Application);
   form->SetPosition(poDefaultPosOnly);
   form->Show();
-  RECT shown;
-  GetWindowRect(form->Handle(), &shown);
+  const RECT shown = ScreenRect(form->Handle());
 
   form->SetBorderStyle(bsSingle);
 
   EXPECT_EQ(form->Position(), poDesigned);
-  RECT remade;
-  GetWindowRect(form->Handle(), &remade);
-  EXPECT_EQ(remade.left, shown.left);
-  EXPECT_EQ(remade.top, shown.top);
+  EXPECT_EQ(ScreenRect(form->Handle()).left, shown.left);
+  EXPECT_EQ(ScreenRect(form->Handle()).top, shown.top);
 }
 
 TEST_F(FormWindowTest, MainFormCentredFormIsCentredOverTheMainForm) {
@@ -179,12 +172,7 @@ TEST_F(FormWindowTest, ShownFormAppearsWhereItStandsWithItsOuterSize) {
   TTestForm* form = New<TTestForm>(Application);
   form->ChangeBounds(341, 157, 301, 223);
   form->Show();
-  RECT rect;
-  GetWindowRect(form->Handle(), &rect);
-  EXPECT_EQ(rect.left, 341);
-  EXPECT_EQ(rect.top, 157);
-  EXPECT_EQ(rect.right - rect.left, 301);
-  EXPECT_EQ(rect.bottom - rect.top, 223);
+  EXPECT_EQ(ScreenBounds(form->Handle()), (Bounds{341, 157, 301, 223}));
 }
 
 TEST_F(FormWindowTest, WindowStateOfAShowingFormIsApplied) {
@@ -241,7 +229,7 @@ TEST_F(FormWindowTest, VisibleReadFromTheDefinitionShowsTheFormOnlyAfterConstruc
   b.Signature().Object("TStoredForm", "StoredForm");
   b.Name("Visible").True();
   b.End().End();
-  AddDefinition("TStoredForm", b.Bytes());
+  Services().Add("TStoredForm", b.Bytes());
   struct Watch : TObject {
     bool visibleWhenCreated = true;
     void Created(TObject* sender) {
@@ -271,7 +259,7 @@ TEST_F(FormWindowTest, StoredActiveControlThatCannotTakeTheFocusIsForgotten) {
   b.Name("Enabled").False();
   b.End().End();
   b.End();
-  AddDefinition("TStoredForm", b.Bytes());
+  Services().Add("TStoredForm", b.Bytes());
   auto* form = New<TStoredForm>(Application);
   ASSERT_NE(form->Button1, nullptr);
   EXPECT_EQ(form->ActiveControl(), nullptr);
@@ -284,7 +272,7 @@ TEST_F(FormWindowTest, StoredActiveControlThatCanTakeTheFocusStays) {
   b.End();
   b.Object("TTestButton", "Button1").End().End();
   b.End();
-  AddDefinition("TStoredForm", b.Bytes());
+  Services().Add("TStoredForm", b.Bytes());
   auto* form = New<TStoredForm>(Application);
   EXPECT_EQ(form->ActiveControl(), form->Button1);
 }
@@ -296,14 +284,10 @@ TEST_F(FormWindowTest, FailingDefinitionDestroysTheHalfBuiltForm) {
   b.Object("TTestButton", "Button1").End().End();
   b.Object("TUnknownThing", "Thing1").End().End();
   b.End();
-  AddDefinition("TStoredForm", b.Bytes());
+  Services().Add("TStoredForm", b.Bytes());
   const int forms = Screen->CustomFormCount();
-  try {
-    New<TStoredForm>(Application);
-    FAIL() << "no error";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Class TUnknownThing not found");
-  }
+  EXPECT_EQ(Raised([] { New<TStoredForm>(Application); }),
+            "EClassNotFound: Class TUnknownThing not found");
   EXPECT_EQ(Screen->CustomFormCount(), forms);
   EXPECT_EQ(Application->ComponentCount(), 1) << "only the hint window remains";
 }

@@ -6,6 +6,7 @@
 #include "framework/runtime/SystemServices.h"
 #include "tests/framework/forms/FormsTestSupport.h"
 #include "tests/support/StreamBuilder.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -55,8 +56,8 @@ TEST_F(LifecycleTest, ExceptionInTheDestroyEventIsReportedAndTheFormGoesAnyway) 
   const int forms = Screen->CustomFormCount();
   form->Free();
   EXPECT_EQ(Screen->CustomFormCount(), forms - 1);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Destroy failed.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Destroy failed.");
 }
 
 TEST_F(LifecycleTest, FormMayReleaseItselfFromItsOwnEventHandler) {
@@ -117,7 +118,7 @@ class ScalingTest : public FormsTest {
     b.Name("Width").Int(30).Name("Height").Int(10);
     b.End().End();
     b.End();
-    AddDefinition("TScaleForm", b.Bytes());
+    Services().Add("TScaleForm", b.Bytes());
   }
 };
 
@@ -136,11 +137,7 @@ TEST_F(ScalingTest, EqualTextHeightMovesNothingAndClearsEveryFlag) {
 TEST_F(ScalingTest, OtherTextHeightScalesPositionsSizesAndClientSize) {
   Define(2 * MeasuredTextHeight());
   auto* form = New<TScaleForm>(Application);
-  const RECT one = form->Button1->BoundsRect();
-  EXPECT_EQ(one.left, 50);
-  EXPECT_EQ(one.top, 20);
-  EXPECT_EQ(one.right, 75);
-  EXPECT_EQ(one.bottom, 30);
+  EXPECT_EQ(BoundsOf(form->Button1->BoundsRect()), (Bounds{50, 20, 25, 10}));
   EXPECT_EQ(form->ClientWidth(), 100);
   EXPECT_TRUE(form->Button1->ScalingFlags().Empty());
 }
@@ -148,10 +145,7 @@ TEST_F(ScalingTest, OtherTextHeightScalesPositionsSizesAndClientSize) {
 TEST_F(ScalingTest, ControlWithoutStoredPlaceKeepsItAndHasOnlyItsSizeScaled) {
   Define(2 * MeasuredTextHeight());
   auto* form = New<TScaleForm>(Application);
-  EXPECT_EQ(form->Button2->Left(), 0);
-  EXPECT_EQ(form->Button2->Top(), 0);
-  EXPECT_EQ(form->Button2->Width(), 15);
-  EXPECT_EQ(form->Button2->Height(), 5);
+  EXPECT_EQ(BoundsOf(form->Button2->BoundsRect()), (Bounds{0, 0, 15, 5}));
 }
 
 TEST_F(ScalingTest, UnscaledFormIsNeverRescaled) {
@@ -171,7 +165,7 @@ TEST_F(ScalingTest, FontOfADefinitionMadeAtAnotherResolutionIsScaledToTheScreen)
   b.Name("PixelsPerInch").Int(2 * Screen->PixelsPerInch());
   b.Name("TextHeight").Int(13);
   b.End().End();
-  AddDefinition("TScaleForm", b.Bytes());
+  Services().Add("TScaleForm", b.Bytes());
 
   auto* form = New<TScaleForm>(Application);
 
@@ -202,8 +196,8 @@ TEST_F(LifecycleTest, CreateEventExceptionIsReportedAndTheFormStays) {
   };
   auto* form = New<TFailingCreateForm>(Application, &failing);
   ASSERT_NE(form, nullptr);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Create failed.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Create failed.");
 }
 
 TEST_F(LifecycleTest, MinimisingTheMainFormMinimisesTheApplication) {

@@ -8,8 +8,8 @@
 #include "framework/controls/Image.h"
 #include "framework/controls/Label.h"
 #include "framework/forms/MessageDialog.h"
-#include "tests/framework/controls/PaintTestSupport.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Drawing.h"
 
 namespace sx::testing {
 namespace {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <mutex>
@@ -74,26 +73,6 @@ class DialogDriver {
   DWORD actedAt_ = 0;
 };
 
-// Makes the thread's keyboard state say which modifiers are down, as GetKeyState reports
-// them to the key handling; the state is put back when it goes.
-class HeldKeys {
- public:
-  explicit HeldKeys(std::initializer_list<int> keys) {
-    GetKeyboardState(saved_);
-    BYTE state[256];
-    std::memcpy(state, saved_, sizeof state);
-    for (int key : keys)
-      state[key] = 0x80;
-    SetKeyboardState(state);
-  }
-  ~HeldKeys() { SetKeyboardState(saved_); }
-  HeldKeys(const HeldKeys&) = delete;
-  HeldKeys& operator=(const HeldKeys&) = delete;
-
- private:
-  BYTE saved_[256];
-};
-
 std::string ClipboardText() {
   std::string text;
   if (!OpenClipboard(nullptr)) return "<clipboard not open>";
@@ -105,11 +84,6 @@ std::string ClipboardText() {
   }
   CloseClipboard();
   return text;
-}
-
-void PostKey(HWND window, WPARAM key) {
-  PostMessageA(window, WM_KEYDOWN, key, 0x00000001);
-  PostMessageA(window, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001));
 }
 
 TButton* ButtonOf(TMessageForm* form, const char* name) {
@@ -133,38 +107,52 @@ class MessageDialogRunTest : public FormsTest {
     PumpUntil([&] { return GetActiveWindow() == main_->Handle(); });
   }
 
+  // What the clipboard holds after C is pressed on a plain message with the modifiers held;
+  // "before" when nothing was copied.
+  static std::string ClipboardAfterPressingC(std::initializer_list<int> modifiers) {
+    CopyTextToClipboard("before");
+    HeldKeys held(modifiers);
+    DialogDriver driver([](TMessageForm* dialog) {
+      PostKey(GetFocus(), 'C');
+      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    ShowPlainMessage("ExitWindowsEx");
+    return ClipboardText();
+  }
+
   TTestForm* main_ = nullptr;
 };
 
-TEST_F(MessageDialogRunTest, EnterPressesOk) {
-  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_RETURN); });
-  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
-  EXPECT_FALSE(driver.forcedClose);
-}
-
-TEST_F(MessageDialogRunTest, EscapePressesOkWhenItIsTheOnlyButton) {
-  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_ESCAPE); });
-  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
-  EXPECT_FALSE(driver.forcedClose);
-}
-
-TEST_F(MessageDialogRunTest, EscapePressesTheCancelButton) {
-  DialogDriver driver([](TMessageForm*) { PostKey(GetFocus(), VK_ESCAPE); });
-  EXPECT_EQ(MessageDialogAt("Go on?", mkConfirmation, TDialogButtons{dbYes, dbNo}, 0, -1, -1), 7);
-  EXPECT_FALSE(driver.forcedClose);
-}
-
-TEST_F(MessageDialogRunTest, ClickOnOkReturnsOne) {
-  DialogDriver driver(
-      [](TMessageForm* dialog) { PostMessageA(ButtonOf(dialog, "OK")->Handle(), BM_CLICK, 0, 0); });
-  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 1);
-}
-
-TEST_F(MessageDialogRunTest, CloseBoxReturnsTwo) {
-  DialogDriver driver(
-      [](TMessageForm* dialog) { PostMessageA(dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); });
-  EXPECT_EQ(MessageDialogAt("Done", mkCustom, TDialogButtons{dbOK}, 0, -1, -1), 2);
-  EXPECT_FALSE(driver.forcedClose);
+TEST_F(MessageDialogRunTest, EachKeyOrClickThatEndsTheRunReturnsItsResult) {
+  const auto key = [](WPARAM key) { return [key](TMessageForm*) { PostKey(GetFocus(), key); }; };
+  struct Case {
+    const char* name;
+    TMessageKind kind;
+    TDialogButtons buttons;
+    std::function<void(TMessageForm*)> action;
+    TModalResult result;
+  };
+  const Case cases[] = {
+      {"Enter presses OK", mkCustom, {dbOK}, key(VK_RETURN), 1},
+      {"Escape presses OK when it is the only button", mkCustom, {dbOK}, key(VK_ESCAPE), 1},
+      {"Escape presses the cancel button", mkConfirmation, {dbYes, dbNo}, key(VK_ESCAPE), 7},
+      {"a click on OK returns one",
+       mkCustom,
+       {dbOK},
+       [](TMessageForm* dialog) { PostMessageA(ButtonOf(dialog, "OK")->Handle(), BM_CLICK, 0, 0); },
+       1},
+      {"the close box returns two",
+       mkCustom,
+       {dbOK},
+       [](TMessageForm* dialog) { PostMessageA(dialog->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DialogDriver driver(c.action);
+    EXPECT_EQ(MessageDialogAt("Go on?", c.kind, c.buttons, 0, -1, -1), c.result);
+    EXPECT_FALSE(driver.forcedClose);
+  }
 }
 
 TEST_F(MessageDialogRunTest, OkHasTheFocusAndIsTheDefaultButton) {
@@ -233,41 +221,18 @@ TEST_F(MessageDialogRunTest, GivenPlaceIsKept) {
 // --- Copy short-cut ---------------------------------------------------------------------------
 
 TEST_F(MessageDialogRunTest, CtrlCCopiesTheDialogAsText) {
-  CopyTextToClipboard("before");
-  {
-    HeldKeys ctrl{VK_CONTROL};
-    DialogDriver driver([](TMessageForm* dialog) {
-      PostKey(GetFocus(), 'C');
-      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
-    });
-    ShowPlainMessage("ExitWindowsEx");
-  }
   const std::string divider = "---------------------------\r\n";
-  EXPECT_EQ(ClipboardText(), divider + "Sonderix\r\n" + divider + "ExitWindowsEx\r\n" + divider +
-                                 "OK   \r\n" + divider);
+  EXPECT_EQ(
+      ClipboardAfterPressingC({VK_CONTROL}),
+      divider + "Sonderix\r\n" + divider + "ExitWindowsEx\r\n" + divider + "OK   \r\n" + divider);
 }
 
 TEST_F(MessageDialogRunTest, CtrlShiftCDoesNothing) {
-  CopyTextToClipboard("before");
-  {
-    HeldKeys ctrlShift{VK_CONTROL, VK_SHIFT};
-    DialogDriver driver([](TMessageForm* dialog) {
-      PostKey(GetFocus(), 'C');
-      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
-    });
-    ShowPlainMessage("ExitWindowsEx");
-  }
-  EXPECT_EQ(ClipboardText(), "before");
+  EXPECT_EQ(ClipboardAfterPressingC({VK_CONTROL, VK_SHIFT}), "before");
 }
 
 TEST_F(MessageDialogRunTest, PlainCDoesNothing) {
-  CopyTextToClipboard("before");
-  DialogDriver driver([](TMessageForm* dialog) {
-    PostKey(GetFocus(), 'C');
-    PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
-  });
-  ShowPlainMessage("ExitWindowsEx");
-  EXPECT_EQ(ClipboardText(), "before");
+  EXPECT_EQ(ClipboardAfterPressingC({}), "before");
 }
 
 TEST_F(MessageDialogRunTest, CopiedButtonCaptionsLoseTheirAmpersands) {
@@ -329,9 +294,9 @@ TEST_F(MessageDialogRunTest, ClipboardHeldElsewhereIsReportedAndTheDialogStays) 
   changed.notify_all();
   holder.join();
 
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Cannot open clipboard.");
-  EXPECT_EQ(Boxes()[0].caption, "Sonderix");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Cannot open clipboard.");
+  EXPECT_EQ(RecordedBoxes()[0].caption, "Sonderix");
 }
 
 // --- Help button ------------------------------------------------------------------------------

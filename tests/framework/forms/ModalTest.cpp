@@ -2,6 +2,7 @@
 
 #include "framework/runtime/Exception.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/Raised.h"
 
 namespace sx::testing {
 namespace {
@@ -99,7 +100,7 @@ TEST_F(ModalTest, CloseFreeInTheCloseEventReleasesTheFormAfterTheRun) {
   dialog_->SetOnClose(MakeEvent<&Free::OnClose>(&free));
   WhenShown([&] { PostMessageA(ok_->Handle(), BM_CLICK, 0, 0); });
   EXPECT_EQ(dialog_->RunModal(), mrOk);
-  Pump();
+  PumpMessages();
   EXPECT_EQ(Application->FindOwned("Dialog"), nullptr);
 }
 
@@ -119,18 +120,14 @@ TEST_F(ModalTest, ExceptionInTheCloseStepIsReportedAndTheRunGoesOn) {
   WhenShown([&] { PostMessageA(ok_->Handle(), BM_CLICK, 0, 0); });
   EXPECT_EQ(dialog_->RunModal(), mrOk);
   EXPECT_EQ(failing.calls, 2);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Close failed.");
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_EQ(RecordedBoxes()[0].text, "Close failed.");
 }
 
 TEST_F(ModalTest, VisibleFormCannotRunModally) {
   dialog_->Show();
-  try {
-    dialog_->RunModal();
-    FAIL() << "no error";
-  } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Cannot make a visible window modal");
-  }
+  EXPECT_EQ(Raised([&] { dialog_->RunModal(); }),
+            "EInvalidOperation: Cannot make a visible window modal");
 }
 
 TEST_F(ModalTest, DisabledFormCannotRunModally) {
@@ -171,9 +168,9 @@ TEST_F(ModalTest, CursorSetDuringTheRunFallsBackToTheDefault) {
 
 TEST_F(ModalTest, MessageBoxDisablesTheMainFormWhileItIsUp) {
   Application->AppMessageBox("Text", "Caption", MB_OK);
-  ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_FALSE(Boxes()[0].mainFormEnabled);
-  EXPECT_EQ(Boxes()[0].owner, Application->Handle());
+  ASSERT_EQ(RecordedBoxes().size(), 1u);
+  EXPECT_FALSE(RecordedBoxes()[0].mainFormEnabled);
+  EXPECT_EQ(RecordedBoxes()[0].owner, Application->Handle());
   EXPECT_TRUE(IsWindowEnabled(main_->Handle()));
   EXPECT_EQ(GetActiveWindow(), main_->Handle());
 }

@@ -7,6 +7,7 @@
 
 #include "framework/forms/Icon.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -62,7 +63,7 @@ class TaskbarTest : public FormsTest {
 
   static HWND AppWindow() { return Application->Handle(); }
   static bool TopMost(TWinControl* form) {
-    return (GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    return (WindowExStyle(form->Handle()) & WS_EX_TOPMOST) != 0;
   }
   static void MakeTopMost(TWinControl* form) {
     SetWindowPos(form->Handle(), HWND_TOPMOST, 0, 0, 0, 0,
@@ -74,11 +75,6 @@ class TaskbarTest : public FormsTest {
          window = GetWindow(window, GW_HWNDPREV))
       if (window == upper) return true;
     return false;
-  }
-  static RECT WindowRect(HWND window) {
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
   }
 
   AppEvents events_;
@@ -104,16 +100,15 @@ TEST_F(TaskbarTest, MainFormMinimiseButtonMinimisesTheApplicationWindowInstead) 
 TEST_F(TaskbarTest, TaskbarRestoreBringsTheMainFormBackAtItsPlaceWithItsFocus) {
   ShowMain();
   edit2_->SetFocus();
-  const RECT before = WindowRect(main_->Handle());
+  const Bounds before = ScreenBounds(main_->Handle());
   SendMessageA(main_->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ASSERT_TRUE(IsIconic(AppWindow()));
   SendMessageA(AppWindow(), WM_SYSCOMMAND, SC_RESTORE, 0);
-  Pump();
+  PumpMessages();
   EXPECT_FALSE(IsIconic(AppWindow()));
   EXPECT_TRUE(IsWindowVisible(main_->Handle()));
   EXPECT_FALSE(IsIconic(main_->Handle()));
-  const RECT after = WindowRect(main_->Handle());
-  EXPECT_TRUE(EqualRect(&before, &after));
+  EXPECT_EQ(ScreenBounds(main_->Handle()), before);
   EXPECT_EQ(GetFocus(), edit2_->Handle());
   EXPECT_EQ(events_.restored, 1);
 }
@@ -122,11 +117,8 @@ TEST_F(TaskbarTest, RestoredApplicationWindowIsZeroSizedAtTheScreenCentreAgain) 
   ShowMain();
   Application->MinimizeApp();
   Application->RestoreApp();
-  const RECT rect = WindowRect(AppWindow());
-  EXPECT_EQ(rect.left, GetSystemMetrics(SM_CXSCREEN) / 2);
-  EXPECT_EQ(rect.top, GetSystemMetrics(SM_CYSCREEN) / 2);
-  EXPECT_EQ(rect.right - rect.left, 0);
-  EXPECT_EQ(rect.bottom - rect.top, 0);
+  EXPECT_EQ(ScreenBounds(AppWindow()),
+            (Bounds{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0}));
 }
 
 TEST_F(TaskbarTest, ApplicationWindowSystemCommandsIgnoreTheLowFourBits) {
@@ -151,12 +143,11 @@ TEST_F(TaskbarTest, MinimisingAMinimisedApplicationDoesNothing) {
 
 TEST_F(TaskbarTest, RestoringAnApplicationThatIsNotMinimisedDoesNothing) {
   ShowMain();
-  const RECT before = WindowRect(main_->Handle());
+  const Bounds before = ScreenBounds(main_->Handle());
   Application->RestoreApp();
   SendMessageA(AppWindow(), WM_SYSCOMMAND, SC_RESTORE, 0);
   EXPECT_EQ(events_.restored, 0);
-  const RECT after = WindowRect(main_->Handle());
-  EXPECT_TRUE(EqualRect(&before, &after));
+  EXPECT_EQ(ScreenBounds(main_->Handle()), before);
 }
 
 TEST_F(TaskbarTest, FormHiddenBeforeMinimisingStaysHiddenAfterRestoring) {
@@ -228,11 +219,8 @@ TEST_F(TaskbarTest, MinimisingStartsFromTheMainFormsPlace) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   ASSERT_TRUE(GetWindowPlacement(AppWindow(), &placement));
-  const RECT& from = placement.rcNormalPosition;
-  EXPECT_EQ(from.left, main_->Left());
-  EXPECT_EQ(from.top, main_->Top());
-  EXPECT_EQ(from.right - from.left, main_->Width());
-  EXPECT_EQ(from.bottom - from.top, 0);
+  EXPECT_EQ(BoundsOf(placement.rcNormalPosition),
+            (Bounds{main_->Left(), main_->Top(), main_->Width(), 0}));
 }
 
 TEST_F(TaskbarTest, DisabledMainFormMinimisesAndRestoresThePlainWay) {
@@ -314,19 +302,19 @@ TEST_F(TaskbarTest, LosingTheActivationLowersTopMostFormsAndRegainingItRaisesThe
   TTestForm* other = ShowOther(500);
   MakeTopMost(other);
   // The system's own activation of the program may still be queued.
-  Pump();
+  PumpMessages();
   const int activated = events_.activated;
   const int deactivated = events_.deactivated;
   SendMessageA(AppWindow(), WM_ACTIVATEAPP, FALSE, 0);
   EXPECT_FALSE(Application->Active());
   EXPECT_FALSE(TopMost(other));
   EXPECT_EQ(events_.deactivated, deactivated) << "posted, not called at once";
-  Pump();
+  PumpMessages();
   EXPECT_EQ(events_.deactivated, deactivated + 1);
   SendMessageA(AppWindow(), WM_ACTIVATEAPP, TRUE, 0);
   EXPECT_TRUE(Application->Active());
   EXPECT_TRUE(TopMost(other));
-  Pump();
+  PumpMessages();
   EXPECT_EQ(events_.activated, activated + 1);
 }
 
@@ -416,7 +404,7 @@ TEST_F(DisabledClickTest, ClickReportedForAChildWindowIsNotTheFormsOwn) {
 TEST_F(TaskbarTest, ShellRestartMakesEachFormRereadSettingsColoursAndFontsInOrder) {
   std::vector<std::string> log;
   {
-    TMessageRecorder recorder(main_, log, "form");
+    TMessageLog recorder(main_, log, "form");
     SendMessageA(main_->Handle(), TaskbarCreatedMessage(), 0, 0);
   }
   char taskbar[32];

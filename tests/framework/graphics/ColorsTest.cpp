@@ -7,16 +7,12 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/streaming/IdentMap.h"
-#include "tests/support/FakeSystem.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
 
 namespace sx {
 namespace {
 
-class GraphicsIdents : public ::testing::Test {
- protected:
-  GraphicsIdents() { fake.Install(); }
-  testing::FakeSystem fake;
-};
+using GraphicsIdents = testing::GraphicsFixture;
 
 TEST_F(GraphicsIdents, LowerCaseColorIdentifierFindsSystemColor) {
   EXPECT_EQ(IdentToColor("clbtnface"), std::optional<TColor>(static_cast<TColor>(0x8000000F)));

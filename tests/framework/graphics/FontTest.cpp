@@ -8,7 +8,7 @@
 #include "framework/graphics/MulDiv.h"
 #include "framework/graphics/PenBrush.h"
 #include "framework/runtime/Exception.h"
-#include "tests/support/FakeSystem.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
 
 namespace sx {
 namespace {
@@ -26,30 +26,15 @@ class ChangeCounter : public TObject {
   bool raise = false;
 };
 
-// Owns its fonts the way controls do, so that every font is gone when a test ends.
-class GraphicsFont : public ::testing::Test {
+class GraphicsFont : public testing::GraphicsFixture {
  protected:
-  GraphicsFont() { fake.Install(); }
-  ~GraphicsFont() override {
-    for (TFont* font : fonts_)
-      font->Free();
-  }
-
-  TFont* NewFont() { return fonts_.emplace_back(New<TFont>()); }
+  TFont* NewFont() { return Make<TFont>(); }
   TFont* Listened(TFont* font) {
     font->SetOnChange(MakeEvent<&ChangeCounter::Changed>(&counter));
     return font;
   }
-  void FreeFont(TFont* font) {
-    std::erase(fonts_, font);
-    font->Free();
-  }
 
-  testing::FakeSystem fake;
   ChangeCounter counter;
-
- private:
-  std::vector<TFont*> fonts_;
 };
 
 TEST(GraphicsMulDiv, RoundsHalvesAwayFromZero) {
@@ -211,9 +196,9 @@ TEST_F(GraphicsFont, LastFontGoingDeletesTheSystemFontOnce) {
   TFont* a = NewFont();
   TFont* b = NewFont();
   const FontHandle handle = a->Handle();
-  FreeFont(a);
+  FreeNow(a);
   EXPECT_TRUE(fake.deletedFonts.empty());
-  FreeFont(b);
+  FreeNow(b);
   EXPECT_EQ(fake.deletedFonts, std::vector<FontHandle>{handle});
 }
 
@@ -226,7 +211,7 @@ TEST_F(GraphicsFont, FailingListenerStillGivesTheOldRecordBack) {
   EXPECT_THROW(font->SetHeight(-40), std::runtime_error);
   EXPECT_EQ(font->Height(), -40);
   EXPECT_EQ(fake.deletedFonts, std::vector<FontHandle>{unshared});
-  FreeFont(font);
+  FreeNow(font);
   EXPECT_EQ(FontResources().RecordCount(), records);
 }
 
@@ -256,10 +241,7 @@ TEST_F(GraphicsFont, AssignAcrossResolutionsKeepsThePointSize) {
 }
 
 TEST_F(GraphicsFont, AssignFromAnotherKindIsRefused) {
-  TFont* font = NewFont();
-  TBrush* brush = New<TBrush>();
-  EXPECT_THROW(font->Assign(brush), EConvertError);
-  brush->Free();
+  EXPECT_THROW(NewFont()->Assign(Make<TBrush>()), EConvertError);
 }
 
 TEST_F(GraphicsFont, PublishedPropertiesSetTheFontAsTheLoaderDoes) {

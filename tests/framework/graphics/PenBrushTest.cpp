@@ -2,31 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/FakeSystem.h"
+#include "tests/framework/graphics/GraphicsTestSupport.h"
 
 namespace sx {
 namespace {
 
-class GraphicsPenBrush : public ::testing::Test {
- protected:
-  GraphicsPenBrush() { fake.Install(); }
-  ~GraphicsPenBrush() override {
-    for (TObject* object : objects_)
-      object->Free();
-  }
-
-  template <class T>
-  T* Make() {
-    T* object = New<T>();
-    objects_.push_back(object);
-    return object;
-  }
-
-  testing::FakeSystem fake;
-
- private:
-  std::vector<TObject*> objects_;
-};
+using GraphicsPenBrush = testing::GraphicsFixture;
 
 TEST(GraphicsPenBrushRecords, EncodeTheSixteenByteLayouts) {
   PenData pen{.color = clRed, .width = 3, .style = psDot};
@@ -53,14 +34,14 @@ TEST_F(GraphicsPenBrush, EqualBrushesShareOneSystemBrush) {
 }
 
 TEST_F(GraphicsPenBrush, LastBrushGoingDeletesTheSystemBrushOnce) {
-  TBrush* a = New<TBrush>();
-  TBrush* b = New<TBrush>();
+  TBrush* a = Make<TBrush>();
+  TBrush* b = Make<TBrush>();
   a->SetColor(clTeal);
   b->SetColor(clTeal);
   const BrushHandle handle = a->Handle();
-  a->Free();
+  FreeNow(a);
   EXPECT_TRUE(fake.deletedObjects.empty());
-  b->Free();
+  FreeNow(b);
   EXPECT_EQ(fake.deletedObjects, std::vector<std::uintptr_t>{handle});
 }
 

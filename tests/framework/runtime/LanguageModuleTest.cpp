@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "framework/runtime/ResourceModule.h"
 #include "framework/runtime/Win32SystemServices.h"
@@ -82,83 +85,98 @@ TEST_F(LanguageModuleTest, OwnResourcesUsedWhenNoLanguageModuleExists) {
   EXPECT_EQ(ResourceModuleOf(System().MainModule()), System().MainModule());
 }
 
-TEST_F(LanguageModuleTest, ThreeLetterLanguageModuleReplacesOwnResources) {
-  PlaceFixture(1, "RUS");
-  EXPECT_EQ(ProbeText(), "language module 1");
-  EXPECT_EQ(ProbeData(), "one");
+// Where the settings and files of one case point the choice of a language module.
+struct ModuleChoice {
+  struct Setting {
+    HKEY root;
+    const char* key;
+    const char* name;   // kThisExecutable for the test executable's path; null for the default
+    const char* value;  // null: the key exists without a value
+  };
+  struct Placed {
+    int fixture;  // 0: a file that is not a library
+    const char* extension;
+  };
+  const char* name;
+  std::vector<Setting> settings;
+  std::vector<Placed> files;
+  int chosen;  // the fixture whose resources are read
+};
+
+constexpr const char* kThisExecutable = "(this executable)";
+
+class LanguageModuleChoice : public LanguageModuleTest,
+                             public ::testing::WithParamInterface<ModuleChoice> {};
+
+TEST_P(LanguageModuleChoice, ReadsTheResourcesOfTheChosenModule) {
+  std::vector<std::unique_ptr<ScopedRegistryKey>> keys;
+  for (const ModuleChoice::Setting& setting : GetParam().settings) {
+    keys.push_back(std::make_unique<ScopedRegistryKey>(setting.root, setting.key));
+    ASSERT_TRUE(keys.back()->ok()) << setting.key;
+    if (!setting.value) continue;
+    const char* name = setting.name;
+    std::string path;
+    if (name && std::string_view(name) == kThisExecutable) {
+      path = TestExecutablePath();
+      name = path.c_str();
+    }
+    ASSERT_TRUE(keys.back()->SetText(name, setting.value));
+  }
+  for (const ModuleChoice::Placed& file : GetParam().files) {
+    if (file.fixture == 0) {
+      ASSERT_TRUE(
+          files_.Write(ReplaceExtension(TestExecutablePath(), file.extension), "not a library"));
+    } else {
+      PlaceFixture(file.fixture, file.extension);
+    }
+  }
+  const int chosen = GetParam().chosen;
+  EXPECT_EQ(ProbeText(), "language module " + std::to_string(chosen));
+  EXPECT_EQ(ProbeData(), chosen == 1 ? "one" : "two");
 }
 
-TEST_F(LanguageModuleTest, TwoLetterLanguageModuleUsedWhenThreeLetterOneIsMissing) {
-  PlaceFixture(2, "RU");
-  EXPECT_EQ(ProbeText(), "language module 2");
-  EXPECT_EQ(ProbeData(), "two");
-}
+const HKEY kUser = HKEY_CURRENT_USER;
+const HKEY kMachine = HKEY_LOCAL_MACHINE;
 
-TEST_F(LanguageModuleTest, ThreeLetterLanguageModuleWinsOverTwoLetterOne) {
-  PlaceFixture(1, "RUS");
-  PlaceFixture(2, "RU");
-  EXPECT_EQ(ProbeText(), "language module 1");
-}
-
-TEST_F(LanguageModuleTest, FileThatIsNotALibraryIsPassedOver) {
-  ASSERT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), "not a library"));
-  PlaceFixture(2, "RU");
-  EXPECT_EQ(ProbeText(), "language module 2");
-}
-
-TEST_F(LanguageModuleTest, SettingForTheExecutablePathWinsOverTheLocale) {
-  ScopedRegistryKey key(HKEY_CURRENT_USER, kUserLocales);
-  ASSERT_TRUE(key.SetText(TestExecutablePath().c_str(), "DEU"));
-  ASSERT_TRUE(key.SetText(nullptr, "FRA"));
-  PlaceFixture(1, "DEU");
-  PlaceFixture(2, "RUS");
-  PlaceFixture(2, "FRA");
-  EXPECT_EQ(ProbeText(), "language module 1");
-}
-
-TEST_F(LanguageModuleTest, DefaultSettingUsedWithoutOneForTheExecutablePath) {
-  ScopedRegistryKey key(HKEY_CURRENT_USER, kUserLocales);
-  ASSERT_TRUE(key.SetText("C:\\Elsewhere\\other.exe", "ITA"));
-  ASSERT_TRUE(key.SetText(nullptr, "DEU"));
-  PlaceFixture(1, "DEU");
-  PlaceFixture(2, "RUS");
-  PlaceFixture(2, "ITA");
-  EXPECT_EQ(ProbeText(), "language module 1");
-}
-
-TEST_F(LanguageModuleTest, LocaleUsedWhenTheSettingNamesNoFile) {
-  ScopedRegistryKey key(HKEY_CURRENT_USER, kUserLocales);
-  ASSERT_TRUE(key.SetText(nullptr, "DEU"));
-  PlaceFixture(2, "RUS");
-  EXPECT_EQ(ProbeText(), "language module 2");
-}
-
-TEST_F(LanguageModuleTest, MachineSettingUsedWhenTheUserHasNone) {
-  ScopedRegistryKey key(HKEY_LOCAL_MACHINE, kUserLocales);
-  ASSERT_TRUE(key.SetText(nullptr, "DEU"));
-  PlaceFixture(1, "DEU");
-  PlaceFixture(2, "RUS");
-  EXPECT_EQ(ProbeText(), "language module 1");
-}
-
-TEST_F(LanguageModuleTest, ProductSettingUsedWhenNeitherCommonKeyExists) {
-  ScopedRegistryKey key(HKEY_CURRENT_USER, kUserProductLocales);
-  ASSERT_TRUE(key.SetText(nullptr, "DEU"));
-  PlaceFixture(1, "DEU");
-  PlaceFixture(2, "RUS");
-  EXPECT_EQ(ProbeText(), "language module 1");
-}
-
-TEST_F(LanguageModuleTest, OnlyTheFirstExistingLocaleKeyIsRead) {
-  // The user's key exists without any value: the machine's setting is not consulted.
-  ScopedRegistryKey user(HKEY_CURRENT_USER, kUserLocales);
-  ScopedRegistryKey machine(HKEY_LOCAL_MACHINE, kUserLocales);
-  ASSERT_TRUE(user.ok());
-  ASSERT_TRUE(machine.SetText(nullptr, "DEU"));
-  PlaceFixture(1, "DEU");
-  PlaceFixture(2, "RUS");
-  EXPECT_EQ(ProbeText(), "language module 2");
-}
+INSTANTIATE_TEST_SUITE_P(
+    All, LanguageModuleChoice,
+    ::testing::Values(
+        ModuleChoice{"ThreeLetterLanguageModuleReplacesOwnResources", {}, {{1, "RUS"}}, 1},
+        ModuleChoice{"TwoLetterLanguageModuleUsedWhenThreeLetterOneIsMissing", {}, {{2, "RU"}}, 2},
+        ModuleChoice{
+            "ThreeLetterLanguageModuleWinsOverTwoLetterOne", {}, {{1, "RUS"}, {2, "RU"}}, 1},
+        ModuleChoice{"FileThatIsNotALibraryIsPassedOver", {}, {{0, "RUS"}, {2, "RU"}}, 2},
+        ModuleChoice{
+            "SettingForTheExecutablePathWinsOverTheLocale",
+            {{kUser, kUserLocales, kThisExecutable, "DEU"}, {kUser, kUserLocales, nullptr, "FRA"}},
+            {{1, "DEU"}, {2, "RUS"}, {2, "FRA"}},
+            1},
+        ModuleChoice{"DefaultSettingUsedWithoutOneForTheExecutablePath",
+                     {{kUser, kUserLocales, "C:\\Elsewhere\\other.exe", "ITA"},
+                      {kUser, kUserLocales, nullptr, "DEU"}},
+                     {{1, "DEU"}, {2, "RUS"}, {2, "ITA"}},
+                     1},
+        ModuleChoice{"LocaleUsedWhenTheSettingNamesNoFile",
+                     {{kUser, kUserLocales, nullptr, "DEU"}},
+                     {{2, "RUS"}},
+                     2},
+        ModuleChoice{"MachineSettingUsedWhenTheUserHasNone",
+                     {{kMachine, kUserLocales, nullptr, "DEU"}},
+                     {{1, "DEU"}, {2, "RUS"}},
+                     1},
+        ModuleChoice{"ProductSettingUsedWhenNeitherCommonKeyExists",
+                     {{kUser, kUserProductLocales, nullptr, "DEU"}},
+                     {{1, "DEU"}, {2, "RUS"}},
+                     1},
+        // The user's key exists without any value: the machine's setting is not consulted.
+        ModuleChoice{
+            "OnlyTheFirstExistingLocaleKeyIsRead",
+            {{kUser, kUserLocales, nullptr, nullptr}, {kMachine, kUserLocales, nullptr, "DEU"}},
+            {{1, "DEU"}, {2, "RUS"}},
+            2}),
+    [](const ::testing::TestParamInfo<ModuleChoice>& info) {
+      return std::string(info.param.name);
+    });
 
 TEST_F(LanguageModuleTest, ChoiceIsKeptOnceMade) {
   EXPECT_EQ(ProbeText(), "own text");

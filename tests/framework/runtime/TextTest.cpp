@@ -4,6 +4,7 @@
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "tests/support/FakeSystem.h"
+#include "tests/support/Raised.h"
 
 namespace sx {
 namespace {
@@ -13,15 +14,6 @@ class TextTest : public ::testing::Test {
   void SetUp() override { system_.Install(); }
   testing::FakeSystem system_;
 };
-
-std::string ConversionError(std::string_view text) {
-  try {
-    StrToInt(text);
-  } catch (const EConvertError& e) {
-    return e.Message();
-  }
-  return "(converted)";
-}
 
 TEST_F(TextTest, DecimalTextsConvertWithinTheThirtyTwoBitRange) {
   EXPECT_EQ(StrToInt("0"), 0);
@@ -34,15 +26,11 @@ TEST_F(TextTest, DecimalTextsConvertWithinTheThirtyTwoBitRange) {
 }
 
 TEST_F(TextTest, TextThatIsNotADecimalIntegerRaisesTheConversionError) {
-  EXPECT_EQ(ConversionError("abc"), "'abc' is not a valid integer value");
-  EXPECT_EQ(ConversionError(""), "'' is not a valid integer value");
-  EXPECT_EQ(ConversionError("-"), "'-' is not a valid integer value");
-  EXPECT_EQ(ConversionError("$A"), "'$A' is not a valid integer value");
-  EXPECT_EQ(ConversionError("0x10"), "'0x10' is not a valid integer value");
-  EXPECT_EQ(ConversionError(" 5"), "' 5' is not a valid integer value");
-  EXPECT_EQ(ConversionError("5 "), "'5 ' is not a valid integer value");
-  EXPECT_EQ(ConversionError("2147483648"), "'2147483648' is not a valid integer value");
-  EXPECT_EQ(ConversionError("-2147483649"), "'-2147483649' is not a valid integer value");
+  for (const std::string text :
+       {"abc", "", "-", "$A", "0x10", " 5", "5 ", "2147483648", "-2147483649"}) {
+    EXPECT_EQ(testing::Raised([&] { StrToInt(text); }),
+              "EConvertError: '" + text + "' is not a valid integer value");
+  }
 }
 
 TEST_F(TextTest, FormatFillsTextsNumbersAndPaddedHexadecimals) {

@@ -77,9 +77,13 @@ TEST_F(Win32SystemServicesTest, UnrepresentableCharacterBecomesTheSystemReplacem
   EXPECT_EQ(system.WideToAnsi(u"a\u65E5b"), "a" + replacement + "b");
 }
 
-LOGFONTA Describe(FontHandle font) {
+// What the system made of the request; the font itself is deleted again.
+LOGFONTA Made(SystemServices& system, const FontRequest& request) {
+  const FontHandle font = system.MakeFont(request);
+  EXPECT_NE(font, 0u);
   LOGFONTA described = {};
   GetObjectA(reinterpret_cast<HFONT>(font), sizeof described, &described);
+  system.DeleteFont(font);
   return described;
 }
 
@@ -93,10 +97,7 @@ TEST_F(Win32SystemServicesTest, FontRequestReachesTheSystemFont) {
   request.charset = RUSSIAN_CHARSET;
   request.pitch = 2;
   request.faceName = "MS Sans Serif";
-  const FontHandle font = system.MakeFont(request);
-  ASSERT_NE(font, 0u);
-  const LOGFONTA made = Describe(font);
-  system.DeleteFont(font);
+  const LOGFONTA made = Made(system, request);
   EXPECT_EQ(made.lfHeight, -11);
   EXPECT_EQ(made.lfWidth, 0);
   EXPECT_EQ(made.lfWeight, FW_BOLD);
@@ -113,10 +114,7 @@ TEST_F(Win32SystemServicesTest, PlainVariablePitchFontIsNormalWeight) {
   request.height = -13;
   request.pitch = 1;
   request.faceName = "Arial";
-  const FontHandle font = system.MakeFont(request);
-  ASSERT_NE(font, 0u);
-  const LOGFONTA made = Describe(font);
-  system.DeleteFont(font);
+  const LOGFONTA made = Made(system, request);
   EXPECT_EQ(made.lfWeight, FW_NORMAL);
   EXPECT_FALSE(made.lfItalic);
   EXPECT_EQ(made.lfPitchAndFamily, VARIABLE_PITCH);
@@ -125,10 +123,7 @@ TEST_F(Win32SystemServicesTest, PlainVariablePitchFontIsNormalWeight) {
 TEST_F(Win32SystemServicesTest, OverlongFaceNameIsCutToTheSystemLimit) {
   FontRequest request;
   request.faceName = std::string(40, 'x');
-  const FontHandle font = system.MakeFont(request);
-  ASSERT_NE(font, 0u);
-  const LOGFONTA made = Describe(font);
-  system.DeleteFont(font);
+  const LOGFONTA made = Made(system, request);
   EXPECT_EQ(std::string(made.lfFaceName), std::string(LF_FACESIZE - 1, 'x'));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string>
@@ -9,9 +10,12 @@
 
 #include "framework/runtime/Exception.h"
 #include "tests/support/FakeSystem.h"
+#include "tests/support/Raised.h"
 
 namespace sx {
 namespace {
+
+using testing::Raised;
 
 struct NoticeRecord {
   std::string receiver;
@@ -139,13 +143,12 @@ class ComponentTest : public ::testing::Test {
     return component;
   }
 
-  std::string RaisedMessage(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Exception& e) {
-      return e.Message();
-    }
-    return "(nothing raised)";
+  // The receivers that heard the notice about the subject, in the order they heard it.
+  std::vector<std::string> Receivers(const TComponent* subject, Notice notice) const {
+    std::vector<std::string> receivers;
+    for (const NoticeRecord& r : notices_)
+      if (r.subject == subject && r.notice == notice) receivers.push_back(r.receiver);
+    return receivers;
   }
 
   testing::FakeSystem system_;
@@ -159,8 +162,8 @@ TEST_F(ComponentTest, NameOfAnotherComponentInOtherCaseCollides) {
   TOwnerWithFields* form = New<TOwnerWithFields>(nullptr);
   Make<TQuiet>(form, "Edit1");
   TQuiet* second = Make<TQuiet>(form, "Edit2");
-  EXPECT_EQ(RaisedMessage([&] { second->SetName("EDIT1"); }),
-            "A component named EDIT1 already exists");
+  EXPECT_EQ(Raised([&] { second->SetName("EDIT1"); }),
+            "EComponentError: A component named EDIT1 already exists");
   EXPECT_EQ(second->Name(), "Edit2");
   EXPECT_EQ(form->Edit2, second);
   form->Free();
@@ -198,12 +201,12 @@ TEST_F(ComponentTest, EmptyNamesNeverCollide) {
 TEST_F(ComponentTest, InvalidNamesAreRejectedAndTheOldNameStays) {
   TOwnerWithFields* form = New<TOwnerWithFields>(nullptr);
   TQuiet* edit = Make<TQuiet>(form, "Edit1");
-  EXPECT_EQ(RaisedMessage([&] { edit->SetName("1Edit"); }),
-            "''1Edit'' is not a valid component name");
-  EXPECT_EQ(RaisedMessage([&] { edit->SetName("Edit 1"); }),
-            "''Edit 1'' is not a valid component name");
-  EXPECT_EQ(RaisedMessage([&] { edit->SetName("Поле"); }),
-            "''Поле'' is not a valid component name");
+  EXPECT_EQ(Raised([&] { edit->SetName("1Edit"); }),
+            "EComponentError: ''1Edit'' is not a valid component name");
+  EXPECT_EQ(Raised([&] { edit->SetName("Edit 1"); }),
+            "EComponentError: ''Edit 1'' is not a valid component name");
+  EXPECT_EQ(Raised([&] { edit->SetName("Поле"); }),
+            "EComponentError: ''Поле'' is not a valid component name");
   EXPECT_EQ(edit->Name(), "Edit1");
   EXPECT_EQ(form->Edit1, edit);
   form->Free();
@@ -266,11 +269,10 @@ TEST_F(ComponentTest, FindOwnedReturnsTheFirstOfDuplicatesInListOrder) {
 
 TEST_F(ComponentTest, IndexOutsideTheListRaisesListError) {
   TOwnerWithFields* form = New<TOwnerWithFields>(nullptr);
-  EXPECT_EQ(RaisedMessage([&] { form->Component(0); }), "List index out of bounds (0)");
+  EXPECT_EQ(Raised([&] { form->Component(0); }), "EListError: List index out of bounds (0)");
   New<TQuiet>(form);
-  EXPECT_EQ(RaisedMessage([&] { form->Component(1); }), "List index out of bounds (1)");
-  EXPECT_EQ(RaisedMessage([&] { form->Component(-1); }), "List index out of bounds (-1)");
-  EXPECT_THROW(form->Component(7), EListError);
+  EXPECT_EQ(Raised([&] { form->Component(1); }), "EListError: List index out of bounds (1)");
+  EXPECT_EQ(Raised([&] { form->Component(-1); }), "EListError: List index out of bounds (-1)");
   form->Free();
 }
 
@@ -329,10 +331,7 @@ TEST_F(ComponentTest, NoticesReachListenersAmongManyQuietComponents) {
     New<TQuiet>(form);
   notices_.clear();
   TQuiet* added = New<TQuiet>(form);
-  std::vector<std::string> receivers;
-  for (const NoticeRecord& r : notices_)
-    if (r.subject == added) receivers.push_back(r.receiver);
-  EXPECT_EQ(receivers, (std::vector<std::string>{"Form", "Inner"}));
+  EXPECT_EQ(Receivers(added, Notice::NoticeInsert), (std::vector<std::string>{"Form", "Inner"}));
   form->Free();
 }
 
@@ -353,10 +352,7 @@ TEST_F(ComponentTest, NotifyWalkSurvivesAReceiverThatDestroysSiblings) {
   notices_.clear();
   TQuiet* added = Make<TQuiet>(nullptr, "New");
   form->InsertOwned(added);
-  bool aHeard = false;
-  for (const NoticeRecord& r : notices_)
-    if (r.receiver == "A" && r.subject == added) aHeard = true;
-  EXPECT_TRUE(aHeard);
+  EXPECT_EQ(std::ranges::count(Receivers(added, Notice::NoticeInsert), "A"), 1);
   EXPECT_EQ(form->ComponentCount(), 3);
   EXPECT_EQ(form->Component(0), a);
   form->Free();
@@ -368,10 +364,7 @@ TEST_F(ComponentTest, DestroyingAComponentAnnouncesItAndEmptiesTheField) {
   Make<TListener>(form, "L");
   notices_.clear();
   edit->Free();
-  std::vector<std::string> heard;
-  for (const NoticeRecord& r : notices_)
-    if (r.subject == edit && r.notice == Notice::NoticeRemove) heard.push_back(r.receiver);
-  EXPECT_EQ(heard, (std::vector<std::string>{"Form", "L"}));
+  EXPECT_EQ(Receivers(edit, Notice::NoticeRemove), (std::vector<std::string>{"Form", "L"}));
   EXPECT_EQ(form->Edit1, nullptr);
   EXPECT_EQ(form->ComponentCount(), 1);
   form->Free();
@@ -387,10 +380,7 @@ TEST_F(ComponentTest, PartnersOfDifferentOwnersHearOfEachOthersDestruction) {
   EXPECT_TRUE(b->Has(ComponentState::WatchedFree));
   notices_.clear();
   b->Free();
-  bool aHeard = false;
-  for (const NoticeRecord& r : notices_)
-    if (r.receiver == "A" && r.subject == b && r.notice == Notice::NoticeRemove) aHeard = true;
-  EXPECT_TRUE(aHeard);
+  EXPECT_EQ(std::ranges::count(Receivers(b, Notice::NoticeRemove), "A"), 1);
   // A no longer holds B: destroying A now must not touch the freed B (the sanitizers watch).
   left->Free();
   right->Free();
@@ -405,10 +395,8 @@ TEST_F(ComponentTest, ComponentsOfOneOwnerAreNeverPartners) {
   EXPECT_FALSE(b->Has(ComponentState::WatchedFree));
   notices_.clear();
   b->Free();
-  int aHeard = 0;
-  for (const NoticeRecord& r : notices_)
-    if (r.receiver == "A" && r.subject == b) ++aHeard;
-  EXPECT_EQ(aHeard, 1);  // once, through the owner, not again as a partner
+  // Once, through the owner, not again as a partner.
+  EXPECT_EQ(std::ranges::count(Receivers(b, Notice::NoticeRemove), "A"), 1);
   form->Free();
 }
 
@@ -450,13 +438,8 @@ TEST_F(ComponentTest, OnlyWatchedComponentsAnnounceTheirRemovalWhileTheOwnerDies
   watched->WatchFree(elsewhere);
   notices_.clear();
   form->Free();
-  bool watchedAnnounced = false, silentAnnounced = false;
-  for (const NoticeRecord& r : notices_) {
-    if (r.receiver == "Form" && r.subject == watched) watchedAnnounced = true;
-    if (r.receiver == "Form" && r.subject == silent) silentAnnounced = true;
-  }
-  EXPECT_TRUE(watchedAnnounced);
-  EXPECT_FALSE(silentAnnounced);
+  EXPECT_EQ(std::ranges::count(Receivers(watched, Notice::NoticeRemove), "Form"), 1);
+  EXPECT_EQ(std::ranges::count(Receivers(silent, Notice::NoticeRemove), "Form"), 0);
   elsewhere->Free();
 }
 

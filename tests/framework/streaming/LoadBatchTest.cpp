@@ -3,12 +3,10 @@
 #include <thread>
 
 #include "framework/streaming/Loader.h"
-#include "tests/framework/streaming/LoadFixture.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
-
-using Names = std::vector<std::string>;
 
 StreamBuilder Definition(std::string_view rootName, std::string_view childName, int value = 1) {
   StreamBuilder b;

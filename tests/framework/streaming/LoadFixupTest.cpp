@@ -2,12 +2,10 @@
 
 #include "framework/runtime/TextUtil.h"
 #include "framework/streaming/Fixups.h"
-#include "tests/framework/streaming/LoadFixture.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
-
-using Names = std::vector<std::string>;
 
 // The roots the tests make findable by name, as an application finds its forms.
 std::vector<TComponent*> g_roots;
@@ -248,23 +246,13 @@ TEST_F(LoadFixupTest, FailingSetterDoesNotLeaveItsReferenceToFailLaterLoads) {
   EXPECT_EQ(third->Name(), "Third");
 }
 
-class Forgiver : public TObject {
- public:
-  void Offer(TReader&, const std::string& message, bool& handled) {
-    messages.push_back(message);
-    handled = true;
-  }
-  Names messages;
-};
-
 TEST_F(LoadFixupTest, HookThatHandlesEveryErrorDoesNotRetryForEver) {
   g_finderThrows = true;
-  Forgiver forgiver;
+  ErrorCollector forgiver;
   auto root = NewRoot();
   const std::string error = Raised([&] {
     Load(Pair([](StreamBuilder& b) { b.Name("Link").Ident("Boom.Child1"); }, None, None),
-         root.get(),
-         [&](TReader& reader) { reader.ErrorHook = MakeEvent<&Forgiver::Offer>(&forgiver); });
+         root.get(), forgiver.Hook());
   });
   EXPECT_EQ(error, "EInvalidOperation: finder failed");
   EXPECT_EQ(forgiver.messages, (Names{"finder failed", "finder failed"}));

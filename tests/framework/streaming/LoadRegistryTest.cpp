@@ -5,7 +5,7 @@
 
 #include "framework/runtime/Synchronizer.h"
 #include "framework/streaming/ClassRegistry.h"
-#include "tests/framework/streaming/LoadFixture.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
@@ -99,11 +99,9 @@ TEST_F(LoadRegistryTest, ReaderCreatesAClassOfTheRootsGroup) {
   StartClassGroup(TGroupBase::StaticClass);
   RegisterPersistentClass(TGroupMember::StaticClass);
   Owned<TComponent> root(New<TGroupRoot>(nullptr));
-  StreamBuilder b;
-  b.Signature().Object("TGroupRoot", "Root").End();
-  b.Object("TGroupMember", "Member").End().End();
-  b.End();
-  Load(b, root.get());
+  const StreamBuilder definition = RootWithChildren(
+      [](StreamBuilder& b) { b.Object("TGroupMember", "Member").End().End(); }, "TGroupRoot");
+  Load(definition, root.get());
   EXPECT_EQ(root->FindOwned("Member")->ClassType().name, std::string("TGroupMember"));
 }
 

@@ -6,12 +6,10 @@
 #include "framework/runtime/TextUtil.h"
 #include "framework/streaming/Fixups.h"
 #include "framework/streaming/Loader.h"
-#include "tests/framework/streaming/LoadFixture.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
-
-using Names = std::vector<std::string>;
 
 Names OwnedNames(const TComponent* owner) {
   Names names;
@@ -132,21 +130,18 @@ TEST_F(LoadRootTest, NoLoadingOrReadingFlagIsLeftAfterwards) {
 }
 
 TEST_F(LoadRootTest, StoredLeftAndTopOfAChildBecomeItsDesignPosition) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Timer1").Name("Left").Int(216).Name("Top").Int(8).End().End();
-  b.End();
-  auto root = LoadNew(b);
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TSample", "Timer1").Name("Left").Int(216).Name("Top").Int(8).End().End();
+  });
+  auto root = LoadNew(definition);
   EXPECT_EQ(root->FindOwned("Timer1")->DesignLeft(), 216);
   EXPECT_EQ(root->FindOwned("Timer1")->DesignTop(), 8);
 }
 
 TEST_F(LoadRootTest, ClassTheRootDoesNotDeclareMustBeRegistered) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSampleLone", "Lone").End().End();
-  b.End();
-  auto root = LoadNew(b);
+  const StreamBuilder definition =
+      RootWithChildren([](StreamBuilder& b) { b.Object("TSampleLone", "Lone").End().End(); });
+  auto root = LoadNew(definition);
   EXPECT_EQ(root->FindOwned("Lone")->ClassType().name, std::string("TSampleLone"));
 
   StreamBuilder unknown;
@@ -157,40 +152,35 @@ TEST_F(LoadRootTest, ClassTheRootDoesNotDeclareMustBeRegistered) {
 }
 
 TEST_F(LoadRootTest, RegisteredClassThatIsNoComponentIsNotFound) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSampleNotComponent", "Thing").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b); }), "EClassNotFound: Class TSampleNotComponent not found");
+  const StreamBuilder definition = RootWithChildren(
+      [](StreamBuilder& b) { b.Object("TSampleNotComponent", "Thing").End().End(); });
+  EXPECT_EQ(Raised([&] { Load(definition); }),
+            "EClassNotFound: Class TSampleNotComponent not found");
 }
 
 TEST_F(LoadRootTest, SecondChildOfTheSameNameInOtherCaseCollides) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Button1").End().End();
-  b.Object("TSample", "BUTTON1").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b); }), "EComponentError: A component named BUTTON1 already exists");
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TSample", "Button1").End().End();
+    b.Object("TSample", "BUTTON1").End().End();
+  });
+  EXPECT_EQ(Raised([&] { Load(definition); }),
+            "EComponentError: A component named BUTTON1 already exists");
   EXPECT_EQ(log_.live, 0);
 }
 
 TEST_F(LoadRootTest, StoredNameThatIsNoIdentifierIsRejected) {
   for (const char* name : {"1abc", "with space", "\xC4\xE0"}) {
-    StreamBuilder b;
-    b.Signature().Object("TSampleRoot", "Root").End();
-    b.Object("TSample", name).End().End();
-    b.End();
-    EXPECT_EQ(Raised([&] { Load(b); }),
+    const StreamBuilder definition =
+        RootWithChildren([&](StreamBuilder& b) { b.Object("TSample", name).End().End(); });
+    EXPECT_EQ(Raised([&] { Load(definition); }),
               "EComponentError: ''" + std::string(name) + "'' is not a valid component name");
   }
 }
 
 TEST_F(LoadRootTest, ChildPositionGoesToTheParent) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Byte(0xF2).Int(3).Object("TSample", "Child1").End().End();
-  b.End();
-  auto root = LoadNew(b);
+  const StreamBuilder definition = RootWithChildren(
+      [](StreamBuilder& b) { b.Byte(0xF2).Int(3).Object("TSample", "Child1").End().End(); });
+  auto root = LoadNew(definition);
   ASSERT_EQ(root->childPositions.size(), 1u);
   EXPECT_EQ(root->childPositions[0].first, root->Child1);
   EXPECT_EQ(root->childPositions[0].second, 3);
@@ -200,22 +190,19 @@ TEST_F(LoadRootTest, InheritedRecordFillsTheExistingComponent) {
   auto root = NewRoot();
   TSample* existing = New<TSample>(root.get());
   existing->SetName("Child1");
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object(1, "TSample", "child1").Name("IntValue").Int(5).End().End();
-  b.End();
-  Load(b, root.get());
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object(1, "TSample", "child1").Name("IntValue").Int(5).End().End();
+  });
+  Load(definition, root.get());
   EXPECT_EQ(root->ComponentCount(), 1);
   EXPECT_EQ(existing->IntValue(), 5);
   EXPECT_EQ(log_.afterLoad, (Names{"Root", "Child1"}));
 }
 
 TEST_F(LoadRootTest, InheritedRecordWithoutComponentNamesTheAncestor) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object(1, "TSample", "Ghost").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b); }), "EReadError: Ancestor for 'Ghost' not found");
+  const StreamBuilder definition =
+      RootWithChildren([](StreamBuilder& b) { b.Object(1, "TSample", "Ghost").End().End(); });
+  EXPECT_EQ(Raised([&] { Load(definition); }), "EReadError: Ancestor for 'Ghost' not found");
 }
 
 class AncestorSupplier : public TObject {
@@ -235,11 +222,10 @@ TEST_F(LoadRootTest, AncestorHookSuppliesAMissingInheritedComponent) {
   elsewhere->SetName("Elsewhere");
   AncestorSupplier supplier;
   supplier.supplied = elsewhere;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object(1, "TSample", "Ghost").Name("IntValue").Int(6).End().End();
-  b.End();
-  Load(b, root.get(), [&](TReader& reader) {
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object(1, "TSample", "Ghost").Name("IntValue").Int(6).End().End();
+  });
+  Load(definition, root.get(), [&](TReader& reader) {
     reader.AncestorMissingHook = MakeEvent<&AncestorSupplier::Supply>(&supplier);
   });
   EXPECT_EQ(supplier.asked, "Ghost:TSample");
@@ -247,12 +233,11 @@ TEST_F(LoadRootTest, AncestorHookSuppliesAMissingInheritedComponent) {
 }
 
 TEST_F(LoadRootTest, InlineRecordIsLoadingAndInlineFromItsConstructorOn) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object(4, "TSamplePanel", "Frame1").End().End();
-  b.Object("TSample", "Plain1").End().End();
-  b.End();
-  auto root = LoadNew(b);
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object(4, "TSamplePanel", "Frame1").End().End();
+    b.Object("TSample", "Plain1").End().End();
+  });
+  auto root = LoadNew(definition);
   auto* frame = static_cast<TSample*>(root->FindOwned("Frame1"));
   EXPECT_TRUE(frame->constructedState.Contains(ComponentState::Inline));
   EXPECT_TRUE(frame->constructedState.Contains(ComponentState::Loading));
@@ -276,14 +261,13 @@ TEST_F(LoadRootTest, InheritedRecordInsideInlineComponentIsLookedUpThere) {
     }
     TSample* inner = nullptr;
   } maker;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSamplePanel", "Frame1").End();
-  b.Object(1, "TSample", "Inside").Name("IntValue").Int(8).End().End();
-  b.End();
-  b.End();
-  auto root =
-      LoadNew(b, [&](TReader& reader) { reader.CreateHook = MakeEvent<&Maker::Create>(&maker); });
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TSamplePanel", "Frame1").End();
+    b.Object(1, "TSample", "Inside").Name("IntValue").Int(8).End().End();
+    b.End();
+  });
+  auto root = LoadNew(
+      definition, [&](TReader& reader) { reader.CreateHook = MakeEvent<&Maker::Create>(&maker); });
   ASSERT_NE(maker.inner, nullptr);
   EXPECT_EQ(maker.inner->IntValue(), 8);
   EXPECT_EQ(root->FindOwned("Inside"), nullptr);
@@ -301,49 +285,36 @@ class Renamer : public TObject {
 
 TEST_F(LoadRootTest, SetNameHookChangesTheGivenName) {
   Renamer renamer;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Child1").End().End();
-  b.End();
-  auto root = LoadNew(
-      b, [&](TReader& reader) { reader.SetNameHook = MakeEvent<&Renamer::Rename>(&renamer); });
+  const StreamBuilder definition =
+      RootWithChildren([](StreamBuilder& b) { b.Object("TSample", "Child1").End().End(); });
+  auto root = LoadNew(definition, [&](TReader& reader) {
+    reader.SetNameHook = MakeEvent<&Renamer::Rename>(&renamer);
+  });
   EXPECT_NE(root->FindOwned("Child1_x"), nullptr);
   EXPECT_EQ(root->Child1, nullptr);
 }
 
 TEST_F(LoadRootTest, FindClassHookReplacesTheClass) {
   Renamer renamer;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TMissing", "Made").End().End();
-  b.End();
-  auto root = LoadNew(
-      b, [&](TReader& reader) { reader.FindClassHook = MakeEvent<&Renamer::Replace>(&renamer); });
+  const StreamBuilder definition =
+      RootWithChildren([](StreamBuilder& b) { b.Object("TMissing", "Made").End().End(); });
+  auto root = LoadNew(definition, [&](TReader& reader) {
+    reader.FindClassHook = MakeEvent<&Renamer::Replace>(&renamer);
+  });
   EXPECT_EQ(root->FindOwned("Made")->ClassType().name, std::string("TSampleLone"));
 }
 
-class Recovery : public TObject {
- public:
-  void Offer(TReader&, const std::string& message, bool& handled) {
-    messages.push_back(message);
-    handled = true;
-  }
-  Names messages;
-};
-
 TEST_F(LoadRootTest, HandledChildErrorDropsTheRecordAndGoesOn) {
-  Recovery recovery;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TLabel", "Label1").Name("IntValue").Int(1).End();
-  b.Object("TSample", "Nested").End().End();
-  b.End();
-  b.Object("TSample", "Child1").End().End();
-  b.Object("TSample", "CHILD1").Name("IntValue").Int(1).End().End();
-  b.Object("TSample", "Child2").End().End();
-  b.End();
-  auto root = LoadNew(
-      b, [&](TReader& reader) { reader.ErrorHook = MakeEvent<&Recovery::Offer>(&recovery); });
+  ErrorCollector recovery;
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TLabel", "Label1").Name("IntValue").Int(1).End();
+    b.Object("TSample", "Nested").End().End();
+    b.End();
+    b.Object("TSample", "Child1").End().End();
+    b.Object("TSample", "CHILD1").Name("IntValue").Int(1).End().End();
+    b.Object("TSample", "Child2").End().End();
+  });
+  auto root = LoadNew(definition, recovery.Hook());
   EXPECT_EQ(recovery.messages,
             (Names{"Class TLabel not found", "A component named CHILD1 already exists"}));
   EXPECT_EQ(OwnedNames(root.get()), (Names{"Child1", "Child2"}));
@@ -355,15 +326,14 @@ TEST_F(LoadRootTest, HandledChildErrorDropsTheRecordAndGoesOn) {
 
 TEST_F(LoadRootTest, FailingChildIsDestroyedAndTheErrorGoesOn) {
   auto root = NewRoot();
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Child1").End().End();
-  b.Object("TSamplePanel", "Panel1").End();
-  b.Object("TSample", "Child2").End().End();
-  b.Object("TSample", "Broken").Name("Bogus").Int(1).End().End();
-  b.End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b, root.get()); }),
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TSample", "Child1").End().End();
+    b.Object("TSamplePanel", "Panel1").End();
+    b.Object("TSample", "Child2").End().End();
+    b.Object("TSample", "Broken").Name("Bogus").Int(1).End().End();
+    b.End();
+  });
+  EXPECT_EQ(Raised([&] { Load(definition, root.get()); }),
             "EReadError: Error reading Broken.Bogus: Property Bogus does not exist");
   // Broken and the panel it sits in go; what was read before stays with the root.
   EXPECT_EQ(log_.destroyed, (Names{"Broken", "Panel1"}));
@@ -374,12 +344,11 @@ TEST_F(LoadRootTest, FailingChildIsDestroyedAndTheErrorGoesOn) {
 }
 
 TEST_F(LoadRootTest, FailingLoadFreesTheRootItMade) {
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Child1").End().End();
-  b.Object("TSample", "Child2").Name("Checked").Int(-1).End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b); }), "EReadError: Error reading Child2.Checked: refused");
+  const StreamBuilder definition = RootWithChildren([](StreamBuilder& b) {
+    b.Object("TSample", "Child1").End().End();
+    b.Object("TSample", "Child2").Name("Checked").Int(-1).End().End();
+  });
+  EXPECT_EQ(Raised([&] { Load(definition); }), "EReadError: Error reading Child2.Checked: refused");
   EXPECT_EQ(log_.live, 0);
   EXPECT_EQ(log_.destroyed, (Names{"Child2", "Root", "Child1"}));
 }
@@ -393,12 +362,10 @@ TEST_F(LoadRootTest, FailingAfterLoadFreesTheRootItMade) {
       component = sample;
     }
   } failer;
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Root").End();
-  b.Object("TSample", "Child1").End().End();
-  b.End();
+  const StreamBuilder definition =
+      RootWithChildren([](StreamBuilder& b) { b.Object("TSample", "Child1").End().End(); });
   EXPECT_EQ(Raised([&] {
-              Load(b, nullptr, [&](TReader& reader) {
+              Load(definition, nullptr, [&](TReader& reader) {
                 reader.CreateHook = MakeEvent<&Failer::Create>(&failer);
               });
             }),

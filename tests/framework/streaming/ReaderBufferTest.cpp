@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tests/framework/streaming/ReaderTestSupport.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
@@ -67,10 +67,8 @@ TEST_F(ReaderBufferTest, RefillsInPiecesOfAtMost4096Bytes) {
 }
 
 TEST_F(ReaderBufferTest, ValueStraddlingTheBufferBoundaryReadsWhole) {
-  FormBytes form;
-  form.bytes = std::vector<std::uint8_t>(4094, 0);
-  form.Int32(0x12345678).Int16(-2);
-  TReader& r = Open(form);
+  TReader& r =
+      Open(StreamBuilder().Raw(std::vector<std::uint8_t>(4094, 0)).Int32(0x12345678).Int16(-2));
   std::vector<std::uint8_t> skip(4094);
   r.ReadRaw(skip.data(), 4094);
   EXPECT_EQ(r.ReadIntValue(), 0x12345678);
@@ -81,10 +79,7 @@ TEST_F(ReaderBufferTest, ValueStraddlingTheBufferBoundaryReadsWhole) {
 }
 
 TEST_F(ReaderBufferTest, ShortTextStraddlingTheBufferBoundaryReadsWhole) {
-  FormBytes form;
-  form.bytes = std::vector<std::uint8_t>(4090, 0);
-  form.Short("Caption.Text");
-  TReader& r = Open(form);
+  TReader& r = Open(StreamBuilder().Raw(std::vector<std::uint8_t>(4090, 0)).Short("Caption.Text"));
   std::vector<std::uint8_t> skip(4090);
   r.ReadRaw(skip.data(), 4090);
   EXPECT_EQ(r.ReadShortText(), "Caption.Text");
@@ -94,21 +89,21 @@ TEST_F(ReaderBufferTest, StreamAtItsEndGivesStreamReadError) {
   TReader& r = Open(Filler(2));
   std::uint8_t out[2];
   r.ReadRaw(out, 2);
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadTag(); }), kStreamReadError);
-  EXPECT_EQ(ReadErrorOf([&] { r.PeekTag(); }), kStreamReadError);
-  EXPECT_EQ(ReadErrorOf([&] { r.AtListEnd(); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { r.ReadTag(); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { r.PeekTag(); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { r.AtListEnd(); }), kStreamReadError);
 }
 
 TEST_F(ReaderBufferTest, ReadingMoreThanIsLeftGivesStreamReadError) {
   TReader& r = Open(Filler(5000));
   std::vector<std::uint8_t> out(6000);
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadRaw(out.data(), 6000); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { r.ReadRaw(out.data(), 6000); }), kStreamReadError);
 }
 
 TEST_F(ReaderBufferTest, NegativeRawCountGivesStreamReadError) {
   TReader& r = Open(Filler(5));
   std::uint8_t out[1];
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadRaw(out, -1); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { r.ReadRaw(out, -1); }), kStreamReadError);
   EXPECT_EQ(r.Position(), 0);
 }
 

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <functional>
 
-#include "tests/framework/streaming/ReaderTestSupport.h"
+#include "tests/framework/streaming/StreamingTestSupport.h"
 
 namespace sx::testing {
 namespace {
 
 using ReaderValueTest = ReaderFixture;
-
-constexpr std::uint8_t kNext = 0x2A;  // a marker placed after the value under test
 
 // --- Integers -----------------------------------------------------------------------------
 
@@ -22,32 +21,26 @@ TEST_F(ReaderValueTest, SmallIntegersAreSignExtended) {
 }
 
 TEST_F(ReaderValueTest, Int32IsReadLittleEndian) {
-  TReader& r = Open(FormBytes().Int32(-123456789).Int32(0x7FFFFFFF));
+  TReader& r = Open(StreamBuilder().Int32(-123456789).Int32(0x7FFFFFFF));
   EXPECT_EQ(r.ReadIntValue(), -123456789);
   EXPECT_EQ(r.ReadIntValue(), 0x7FFFFFFF);
 }
 
-TEST_F(ReaderValueTest, IntegerReadOfAnotherTagConsumesTheValueAndRejectsIt) {
-  TReader& r = Open(FormBytes().String("12").Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadIntValue(); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
-
 TEST_F(ReaderValueTest, Int64ReadsItsOwnTagAndSignExtendsSmallerOnes) {
-  TReader& r = Open(FormBytes().Int64(-5000000000LL).Int16(-300));
+  TReader& r = Open(StreamBuilder().Int64(-5000000000LL).Int16(-300));
   EXPECT_EQ(r.ReadInt64Value(), -5000000000LL);
   EXPECT_EQ(r.ReadInt64Value(), -300);
 }
 
 TEST_F(ReaderValueTest, CurrencyIsTheRawScaledValueOrAnIntegerTimes10000) {
-  TReader& r = Open(FormBytes().Currency(12345).Int8(-3).Int32(0x7FFFFFFF));
+  TReader& r = Open(StreamBuilder().Currency(12345).Int8(-3).Int32(0x7FFFFFFF));
   EXPECT_EQ(r.ReadCurrencyValue(), 12345);
   EXPECT_EQ(r.ReadCurrencyValue(), -30000);
   EXPECT_EQ(r.ReadCurrencyValue(), 0x7FFFFFFFLL * 10000);
 }
 
 TEST_F(ReaderValueTest, SingleAndDateReadTheirBitsOrConvertAnInteger) {
-  TReader& r = Open(FormBytes().Single(1.5f).Int8(-4).Date(36526.25).Int16(1000));
+  TReader& r = Open(StreamBuilder().Single(1.5f).Int8(-4).Date(36526.25).Int16(1000));
   EXPECT_EQ(r.ReadSingleValue(), 1.5f);
   EXPECT_EQ(r.ReadSingleValue(), -4.0f);
   EXPECT_EQ(r.ReadDateValue(), 36526.25);
@@ -55,7 +48,7 @@ TEST_F(ReaderValueTest, SingleAndDateReadTheirBitsOrConvertAnInteger) {
 }
 
 TEST_F(ReaderValueTest, ExtendedReadsTenBytesOrConvertsAnIntegerExactly) {
-  TReader& r = Open(FormBytes().Extended(0xC000000000000000ULL, 0x3FFF).Int16(-300));
+  TReader& r = Open(StreamBuilder().Extended(0xC000000000000000ULL, 0x3FFF).Int16(-300));
   EXPECT_EQ(r.ReadExtendedValue().ToDouble(), 1.5);
   const Extended80 converted = r.ReadExtendedValue();
   EXPECT_EQ(converted.ToDouble(), -300.0);
@@ -81,8 +74,7 @@ TEST_F(ReaderValueTest, BoolOverAnIntegerLeavesThePayloadUnread) {
 }
 
 TEST_F(ReaderValueTest, IdentValueNamesTheConstantTags) {
-  TReader& r =
-      Open(FormBytes().Ident("clBtnFace").Tag(TagFalse).Tag(TagTrue).Tag(TagNil).Tag(TagNull));
+  TReader& r = Open(StreamBuilder().Ident("clBtnFace").False().True().Nil().Null());
   EXPECT_EQ(r.ReadIdentValue(), "clBtnFace");
   EXPECT_EQ(r.ReadIdentValue(), "False");
   EXPECT_EQ(r.ReadIdentValue(), "True");
@@ -90,91 +82,66 @@ TEST_F(ReaderValueTest, IdentValueNamesTheConstantTags) {
   EXPECT_EQ(r.ReadIdentValue(), "Null");
 }
 
-TEST_F(ReaderValueTest, IdentValueRejectsAnIntegerAfterConsumingIt) {
-  TReader& r = Open(FormBytes().Int16(5).Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadIdentValue(); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
-
 // --- Texts --------------------------------------------------------------------------------
 
 TEST_F(ReaderValueTest, EightBitTextsAreTakenAsStored) {
-  TReader& r = Open(FormBytes().String("Sonderix").LString("\xCF\xF3\xF1\xEA").String(""));
+  TReader& r = Open(StreamBuilder().String("Sonderix").LString("\xCF\xF3\xF1\xEA").String(""));
   EXPECT_EQ(r.ReadTextValue(), "Sonderix");
   EXPECT_EQ(r.ReadTextValue(), "\xCF\xF3\xF1\xEA");
   EXPECT_EQ(r.ReadTextValue(), "");
 }
 
 TEST_F(ReaderValueTest, WideAndUtf8TextsArriveInTheAnsiCodePage) {
-  TReader& r = Open(
-      FormBytes().Utf8("\xD0\x9F\xD1\x83\xD1\x81\xD0\xBA").WString(u"\u041F\u0443\u0441\u043A"));
+  TReader& r = Open(StreamBuilder()
+                        .Utf8String("\xD0\x9F\xD1\x83\xD1\x81\xD0\xBA")
+                        .WString(u"\u041F\u0443\u0441\u043A"));
   EXPECT_EQ(r.ReadTextValue(), "\xCF\xF3\xF1\xEA");  // "Пуск" in code page 1251
   EXPECT_EQ(r.ReadTextValue(), "\xCF\xF3\xF1\xEA");
 }
 
 TEST_F(ReaderValueTest, CharactersOutsideTheCodePageBecomeTheReplacement) {
-  TReader& r = Open(FormBytes().WString(u"a\u4E2Db"));
+  TReader& r = Open(StreamBuilder().WString(u"a\u4E2Db"));
   EXPECT_EQ(r.ReadTextValue(), "a?b");
 }
 
 TEST_F(ReaderValueTest, EightBitTextsAreWidenedFromTheAnsiCodePage) {
-  TReader& r = Open(FormBytes().String("\xC0z").LString("\xFF"));
+  TReader& r = Open(StreamBuilder().String("\xC0z").LString("\xFF"));
   EXPECT_EQ(r.ReadWideTextValue(), u"\u0410z");
   EXPECT_EQ(r.ReadWideTextValue(), u"\u044F");
 }
 
 TEST_F(ReaderValueTest, WideTextUnitsAreTakenAsStored) {
-  TReader& r = Open(FormBytes().WString(u"\u4E2D\xD800x"));
+  TReader& r = Open(StreamBuilder().WString(u"\u4E2D\xD800x"));
   EXPECT_EQ(r.ReadWideTextValue(), u"\u4E2D\xD800x");
 }
 
 TEST_F(ReaderValueTest, Utf8DecodesOneTwoAndThreeByteSequences) {
-  TReader& r = Open(FormBytes().Utf8("A\xD0\x96\xE2\x82\xAC"));
+  TReader& r = Open(StreamBuilder().Utf8String("A\xD0\x96\xE2\x82\xAC"));
   EXPECT_EQ(r.ReadWideTextValue(), u"A\u0416\u20AC");
 }
 
-TEST_F(ReaderValueTest, Utf8WithAStrayContinuationByteIsEmpty) {
-  TReader& r = Open(FormBytes().Utf8("ab\xBF").Utf8("\x80z").Byte(kNext));
-  EXPECT_EQ(r.ReadWideTextValue(), u"");
-  EXPECT_EQ(r.ReadTextValue(), "");
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
-
-TEST_F(ReaderValueTest, Utf8WithABadContinuationByteIsEmpty) {
-  TReader& r = Open(FormBytes().Utf8("x\xD0\x41y").Utf8("\xE2\x82\xC0"));
-  EXPECT_EQ(r.ReadWideTextValue(), u"");
-  EXPECT_EQ(r.ReadWideTextValue(), u"");
-}
-
-TEST_F(ReaderValueTest, Utf8SequenceCutByTheEndOfTheValueIsEmpty) {
-  TReader& r = Open(FormBytes().Utf8("ok\xE2\x82").Byte(kNext));
-  EXPECT_EQ(r.ReadWideTextValue(), u"");
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
-
-TEST_F(ReaderValueTest, Utf8FourByteSequenceIsNotDecoded) {
-  TReader& r = Open(FormBytes().Utf8("\xF0\x9F\x98\x80"));
-  EXPECT_EQ(r.ReadWideTextValue(), u"");
-}
-
-TEST_F(ReaderValueTest, TextReadRejectsANonTextTagAfterConsumingIt) {
-  TReader& r = Open(FormBytes().Ident("abc").Set({"fsBold"}).Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadTextValue(); }), kInvalidValue);
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadWideTextValue(); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
+TEST_F(ReaderValueTest, MalformedUtf8IsReadAsEmptyText) {
+  const char* const cases[] = {
+      "ab\xBF",            // a stray continuation byte
+      "\x80z",             // a continuation byte first
+      "x\xD0\x41y",        // a lead byte without its continuation
+      "\xE2\x82\xC0",      // a bad last continuation byte
+      "ok\xE2\x82",        // a sequence cut by the end of the value
+      "\xF0\x9F\x98\x80",  // four-byte sequences are not decoded
+  };
+  for (const char* utf8 : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(utf8)));
+    TReader& r = Open(StreamBuilder().Utf8String(utf8).Utf8String(utf8).Byte(kNext));
+    EXPECT_EQ(r.ReadWideTextValue(), u"");
+    EXPECT_EQ(r.ReadTextValue(), "");
+    EXPECT_EQ(r.ReadTag(), kNext);
+  }
 }
 
 TEST_F(ReaderValueTest, CharValueIsTheOneCharacterOfAText) {
-  TReader& r = Open(FormBytes().String("&").Utf8("\xD0\xAF"));
+  TReader& r = Open(StreamBuilder().String("&").Utf8String("\xD0\xAF"));
   EXPECT_EQ(r.ReadCharValue(), '&');
   EXPECT_EQ(r.ReadCharValue(), '\xDF');  // "Я" in code page 1251
-}
-
-TEST_F(ReaderValueTest, CharValueRejectsLongerAndEmptyTexts) {
-  TReader& r = Open(FormBytes().String("ab").String("").Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadCharValue(); }), kInvalidValue);
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadCharValue(); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
 }
 
 // --- Negative and oversized lengths -------------------------------------------------------
@@ -182,16 +149,16 @@ TEST_F(ReaderValueTest, CharValueRejectsLongerAndEmptyTexts) {
 TEST_F(ReaderValueTest, NegativeLengthsAreRefusedAsStreamReadError) {
   for (ValueTag tag : {TagLString, TagWString, TagUtf8String}) {
     SCOPED_TRACE(static_cast<int>(tag));
-    TReader& r = Open(FormBytes().Tag(tag).Le32(0xFFFFFFFE).Raw("abcdefgh"));
-    EXPECT_EQ(ReadErrorOf([&] { r.ReadWideTextValue(); }), kStreamReadError);
+    TReader& r = Open(StreamBuilder().Tag(tag).Le32(0xFFFFFFFE).Raw("abcdefgh"));
+    EXPECT_EQ(Raised([&] { r.ReadWideTextValue(); }), kStreamReadError);
   }
 }
 
 TEST_F(ReaderValueTest, LengthsBeyondTheDataFailWithStreamReadError) {
   for (ValueTag tag : {TagLString, TagWString, TagUtf8String}) {
     SCOPED_TRACE(static_cast<int>(tag));
-    TReader& r = Open(FormBytes().Tag(tag).Le32(0x7FFFFFFF).Raw("abcdefgh"));
-    EXPECT_EQ(ReadErrorOf([&] { r.ReadTextValue(); }), kStreamReadError);
+    TReader& r = Open(StreamBuilder().Tag(tag).Le32(0x7FFFFFFF).Raw("abcdefgh"));
+    EXPECT_EQ(Raised([&] { r.ReadTextValue(); }), kStreamReadError);
   }
 }
 
@@ -213,34 +180,63 @@ TEST_F(ReaderValueTest, EmptySetIsTheEmptyMask) {
 }
 
 TEST_F(ReaderValueTest, SetElementsAreMatchedIgnoringAsciiCase) {
-  TReader& r = Open(FormBytes().Set({"FSBOLD", "fsunderline"}));
+  TReader& r = Open(StreamBuilder().Set({"FSBOLD", "fsunderline"}));
   EXPECT_EQ(r.ReadSetMask(kStyle), 0b101u);
 }
 
 TEST_F(ReaderValueTest, SetElementsTheTypeLacksAreIgnored) {
-  TReader& r = Open(FormBytes().Set({"fsItalic", "fsShadow"}).Byte(kNext));
+  TReader& r = Open(StreamBuilder().Set({"fsItalic", "fsShadow"}).Byte(kNext));
   EXPECT_EQ(r.ReadSetMask(kStyle), 0b10u);
   EXPECT_EQ(r.ReadTag(), kNext);
 }
 
 TEST_F(ReaderValueTest, SetElementsWithOrdinalsAbove31AreIgnored) {
-  TReader& r = Open(FormBytes().Set({"w32", "w31", "w33"}));
+  TReader& r = Open(StreamBuilder().Set({"w32", "w31", "w33"}));
   EXPECT_EQ(r.ReadSetMask(kWide), 0x80000000u);
 }
 
-TEST_F(ReaderValueTest, SetReadRejectsAnotherTagAfterConsumingIt) {
-  TReader& r = Open(FormBytes().Ident("fsBold").Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadSetMask(kStyle); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
+// --- Values of the wrong kind ------------------------------------------------------------
+
+// A typed read that meets another tag consumes that whole value before it raises, so that
+// the caller stands at the next entry.
+TEST_F(ReaderValueTest, ReadOfTheWrongTagConsumesTheWholeValueAndRaisesInvalidValue) {
+  struct WrongTag {
+    const char* what;
+    StreamBuilder value;
+    std::function<void(TReader&)> read;
+  };
+  const WrongTag cases[] = {
+      {"text as integer", StreamBuilder().String("12"), [](TReader& r) { r.ReadIntValue(); }},
+      {"unknown tag as integer", StreamBuilder().Byte(21), [](TReader& r) { r.ReadIntValue(); }},
+      {"unknown tag as text", StreamBuilder().Byte(0xC8), [](TReader& r) { r.ReadTextValue(); }},
+      {"integer as identifier", StreamBuilder().Int16(5), [](TReader& r) { r.ReadIdentValue(); }},
+      {"identifier as text", StreamBuilder().Ident("abc"), [](TReader& r) { r.ReadTextValue(); }},
+      {"set as wide text", StreamBuilder().Set({"fsBold"}),
+       [](TReader& r) { r.ReadWideTextValue(); }},
+      {"longer text as character", StreamBuilder().String("ab"),
+       [](TReader& r) { r.ReadCharValue(); }},
+      {"empty text as character", StreamBuilder().String(""),
+       [](TReader& r) { r.ReadCharValue(); }},
+      {"identifier as set", StreamBuilder().Ident("fsBold"),
+       [](TReader& r) { r.ReadSetMask(kStyle); }},
+      {"long text as list start", StreamBuilder().LString("abcdef"),
+       [](TReader& r) { r.ExpectListStart(); }},
+      {"text as defined binary", StreamBuilder().String("data"),
+       [](TReader& r) {
+         r.SetCurrentPropertyName("Data");
+         r.DefineStoredBinary(
+             "Data", [](TStream&) { ADD_FAILURE() << "the block reached the reader"; }, true);
+       }},
+  };
+  for (const WrongTag& c : cases) {
+    SCOPED_TRACE(c.what);
+    TReader& r = Open(StreamBuilder(c.value).Byte(kNext));
+    EXPECT_EQ(Raised([&] { c.read(r); }), kInvalidValue);
+    EXPECT_EQ(r.ReadTag(), kNext);
+  }
 }
 
 // --- Expected tags, signature, prefix -----------------------------------------------------
-
-TEST_F(ReaderValueTest, ExpectTagConsumesTheWholeOffendingValueBeforeRaising) {
-  TReader& r = Open(FormBytes().LString("abcdef").Byte(kNext));
-  EXPECT_EQ(ReadErrorOf([&] { r.ExpectListStart(); }), kInvalidValue);
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
 
 TEST_F(ReaderValueTest, ExpectedTagIsConsumedAlone) {
   TReader& r = Open({TagList, TagNull, kNext});
@@ -250,17 +246,18 @@ TEST_F(ReaderValueTest, ExpectedTagIsConsumedAlone) {
 }
 
 TEST_F(ReaderValueTest, SignatureMismatchIsInvalidStreamFormat) {
-  EXPECT_EQ(ReadErrorOf([&] { Open(FormBytes().Raw("TPF0")).CheckSignature(); }), "no error");
-  EXPECT_EQ(ReadErrorOf([&] { Open(FormBytes().Raw("TPF1")).CheckSignature(); }), kInvalidFormat);
-  EXPECT_EQ(ReadErrorOf([&] { Open(FormBytes().Raw("0FPT")).CheckSignature(); }), kInvalidFormat);
+  EXPECT_EQ(Raised([&] { Open(StreamBuilder().Raw("TPF0")).CheckSignature(); }),
+            "(nothing raised)");
+  EXPECT_EQ(Raised([&] { Open(StreamBuilder().Raw("TPF1")).CheckSignature(); }), kInvalidFormat);
+  EXPECT_EQ(Raised([&] { Open(StreamBuilder().Raw("0FPT")).CheckSignature(); }), kInvalidFormat);
 }
 
 TEST_F(ReaderValueTest, SignatureCutShortIsStreamReadError) {
-  EXPECT_EQ(ReadErrorOf([&] { Open(FormBytes().Raw("TPF")).CheckSignature(); }), kStreamReadError);
+  EXPECT_EQ(Raised([&] { Open(StreamBuilder().Raw("TPF")).CheckSignature(); }), kStreamReadError);
 }
 
 TEST_F(ReaderValueTest, PrefixWithChildPositionIsFollowedByATaggedInteger) {
-  TReader& r = Open(FormBytes().Byte(0xF2).Int16(300).Object("TButton", "Button1"));
+  TReader& r = Open(StreamBuilder().Byte(0xF2).Int16(300).Object("TButton", "Button1"));
   PrefixFlags flags;
   std::int32_t position = -1;
   r.ReadObjectPrefix(flags, position);
@@ -270,9 +267,8 @@ TEST_F(ReaderValueTest, PrefixWithChildPositionIsFollowedByATaggedInteger) {
 }
 
 TEST_F(ReaderValueTest, ByteE6IsAClassNameLengthNotAPrefix) {
-  FormBytes form;
-  form.Short(std::string(230, 'T'));
-  ASSERT_EQ(form.bytes[0], 0xE6);
+  const StreamBuilder form = StreamBuilder().Short(std::string(230, 'T'));
+  ASSERT_EQ(form.Bytes()[0], 0xE6);
   TReader& r = Open(form);
   PrefixFlags flags{PrefixFlag::Inline};
   std::int32_t position = 7;
@@ -298,16 +294,16 @@ TEST_F(ReaderValueTest, PrefixFlagsAreTheLowBitsWithEightIgnored) {
 }
 
 TEST_F(ReaderValueTest, ChildPositionMustBeAnIntegerTag) {
-  TReader& r = Open(FormBytes().Byte(0xF2).Int64(1));
+  TReader& r = Open(StreamBuilder().Byte(0xF2).Int64(1));
   PrefixFlags flags;
   std::int32_t position;
-  EXPECT_EQ(ReadErrorOf([&] { r.ReadObjectPrefix(flags, position); }), kInvalidValue);
+  EXPECT_EQ(Raised([&] { r.ReadObjectPrefix(flags, position); }), kInvalidValue);
 }
 
 // --- Defined properties -------------------------------------------------------------------
 
 TEST_F(ReaderValueTest, DefinedPropertyReadsTheEntryNamedIgnoringCaseAndClearsTheName) {
-  TReader& r = Open(FormBytes().Int8(13));
+  TReader& r = Open(StreamBuilder().Int8(13));
   r.SetCurrentPropertyName("textheight");
   std::int32_t read = 0;
   r.DefineStored(
@@ -317,7 +313,7 @@ TEST_F(ReaderValueTest, DefinedPropertyReadsTheEntryNamedIgnoringCaseAndClearsTh
 }
 
 TEST_F(ReaderValueTest, DefinedPropertyOfAnotherNameReadsNothing) {
-  TReader& r = Open(FormBytes().Int8(13));
+  TReader& r = Open(StreamBuilder().Int8(13));
   r.SetCurrentPropertyName("Left");
   bool called = false;
   r.DefineStored(
@@ -329,7 +325,7 @@ TEST_F(ReaderValueTest, DefinedPropertyOfAnotherNameReadsNothing) {
 }
 
 TEST_F(ReaderValueTest, ConsumedEntryIsNotOfferedToASecondDefinition) {
-  TReader& r = Open(FormBytes().Int8(1).Int8(2));
+  TReader& r = Open(StreamBuilder().Int8(1).Int8(2));
   r.SetCurrentPropertyName("Left");
   int calls = 0;
   auto read = [&](TReader& inner) {
@@ -343,7 +339,7 @@ TEST_F(ReaderValueTest, ConsumedEntryIsNotOfferedToASecondDefinition) {
 }
 
 TEST_F(ReaderValueTest, DefinedBinaryPropertyGetsTheBlockAsAStream) {
-  TReader& r = Open(FormBytes().Binary({1, 2, 3}).Byte(kNext));
+  TReader& r = Open(StreamBuilder().Binary({1, 2, 3}).Byte(kNext));
   r.SetCurrentPropertyName("Data");
   std::vector<std::uint8_t> got;
   r.DefineStoredBinary(
@@ -358,23 +354,10 @@ TEST_F(ReaderValueTest, DefinedBinaryPropertyGetsTheBlockAsAStream) {
   EXPECT_EQ(r.ReadTag(), kNext);
 }
 
-TEST_F(ReaderValueTest, DefinedBinaryPropertyRejectsAnotherTagAfterConsumingIt) {
-  TReader& r = Open(FormBytes().String("data").Byte(kNext));
-  r.SetCurrentPropertyName("Data");
-  bool called = false;
-  EXPECT_EQ(ReadErrorOf([&] {
-              r.DefineStoredBinary(
-                  "Data", [&](TStream&) { called = true; }, true);
-            }),
-            kInvalidValue);
-  EXPECT_FALSE(called);
-  EXPECT_EQ(r.ReadTag(), kNext);
-}
-
 TEST_F(ReaderValueTest, DefinedBinaryPropertyWithANegativeLengthIsStreamReadError) {
-  TReader& r = Open(FormBytes().Tag(TagBinary).Le32(0x80000000).Raw("abcd"));
+  TReader& r = Open(StreamBuilder().Tag(TagBinary).Le32(0x80000000).Raw("abcd"));
   r.SetCurrentPropertyName("Data");
-  EXPECT_EQ(ReadErrorOf([&] {
+  EXPECT_EQ(Raised([&] {
               r.DefineStoredBinary(
                   "Data", [](TStream&) {}, true);
             }),

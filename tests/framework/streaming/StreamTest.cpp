@@ -6,6 +6,7 @@
 #include "framework/runtime/Exception.h"
 #include "framework/streaming/Stream.h"
 #include "tests/support/FakeSystem.h"
+#include "tests/support/Raised.h"
 
 namespace sx {
 namespace {
@@ -63,12 +64,7 @@ TEST_F(StreamTest, ReadBufferRaisesStreamReadErrorWhenShort) {
   TCustomMemoryStream stream(kBytes);
   std::uint8_t out[8];
   stream.ReadBuffer(out, 4);
-  try {
-    stream.ReadBuffer(out, 2);
-    FAIL() << "no error";
-  } catch (const EReadError& e) {
-    EXPECT_EQ(e.Message(), "Stream read error");
-  }
+  EXPECT_EQ(testing::Raised([&] { stream.ReadBuffer(out, 2); }), "EReadError: Stream read error");
 }
 
 TEST_F(StreamTest, OwnedMemoryStreamGrowsOnWriteAndReadsBack) {
@@ -113,12 +109,8 @@ TEST_F(StreamTest, AbsentResourceIsReportedNotFoundByTheLookup) {
 }
 
 TEST_F(StreamTest, OpeningAnAbsentResourceRaisesResourceNotFoundWithItsName) {
-  try {
-    TResourceStream stream(system.MainModule(), "TForm2");
-    FAIL() << "no error";
-  } catch (const EResNotFound& e) {
-    EXPECT_EQ(e.Message(), "Resource TForm2 not found");
-  }
+  EXPECT_EQ(testing::Raised([&] { TResourceStream(system.MainModule(), "TForm2"); }),
+            "EResNotFound: Resource TForm2 not found");
 }
 
 }  // namespace

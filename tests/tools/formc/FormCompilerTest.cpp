@@ -62,111 +62,75 @@ Diagnostic ErrorOf(std::string_view source) {
   return *result.error;
 }
 
-// --- Integers take the smallest tag --------------------------------------------------------
+// --- Values: each takes its own encoding --------------------------------------------------
 
-TEST(FormcIntegers, Int8LimitsStayInOneByte) {
-  EXPECT_EQ(ValueOf("-128"), B({2, 0x80}));
-  EXPECT_EQ(ValueOf("127"), B({2, 0x7F}));
+struct ValueCase {
+  const char* name;
+  std::string value;  // as written in the source
+  Bytes encoding;
+};
+
+class FormcValues : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(FormcValues, AreEncodedAsTheReaderExpects) {
+  EXPECT_EQ(ValueOf(GetParam().value), GetParam().encoding);
 }
 
-TEST(FormcIntegers, JustBeyondInt8TakesInt16) {
-  EXPECT_EQ(ValueOf("128"), B({3, 0x80, 0x00}));
-  EXPECT_EQ(ValueOf("-129"), B({3, 0x7F, 0xFF}));
-}
+const std::string kX255(255, 'x');
+const std::string kX256(256, 'x');
 
-TEST(FormcIntegers, Int16LimitsStayInTwoBytes) {
-  EXPECT_EQ(ValueOf("32767"), B({3, 0xFF, 0x7F}));
-  EXPECT_EQ(ValueOf("-32768"), B({3, 0x00, 0x80}));
-}
-
-TEST(FormcIntegers, JustBeyondInt16TakesInt32) {
-  EXPECT_EQ(ValueOf("32768"), B({4, 0x00, 0x80, 0x00, 0x00}));
-  EXPECT_EQ(ValueOf("-32769"), B({4, 0xFF, 0x7F, 0xFF, 0xFF}));
-}
-
-TEST(FormcIntegers, Int32LimitsAreLittleEndian) {
-  EXPECT_EQ(ValueOf("2147483647"), B({4, 0xFF, 0xFF, 0xFF, 0x7F}));
-  EXPECT_EQ(ValueOf("-2147483648"), B({4, 0x00, 0x00, 0x00, 0x80}));
-}
-
-// --- Texts -----------------------------------------------------------------------------------
-
-TEST(FormcTexts, AsciiIsShortString) {
-  EXPECT_EQ(ValueOf("\"Sonderix\""), Concat({B({6, 8}), Ascii("Sonderix")}));
-  EXPECT_EQ(ValueOf("\"\""), B({6, 0}));
-}
-
-TEST(FormcTexts, AsciiOf255BytesIsStillShort) {
-  const std::string text(255, 'x');
-  EXPECT_EQ(ValueOf("\"" + text + "\""), Concat({B({6, 255}), Ascii(text)}));
-}
-
-TEST(FormcTexts, AsciiOf256BytesIsLongString) {
-  const std::string text(256, 'x');
-  EXPECT_EQ(ValueOf("\"" + text + "\""), Concat({B({12, 0x00, 0x01, 0, 0}), Ascii(text)}));
-}
-
-TEST(FormcTexts, CyrillicWithAsciiIsUtf8WhenShorter) {
-  // 7 Cyrillic letters and " CD": 17 bytes of UTF-8 against 20 of UTF-16.
-  const std::string text = "Открыть CD";
-  EXPECT_EQ(ValueOf("\"" + text + "\""), Concat({B({20, 17, 0, 0, 0}), Ascii(text)}));
-}
-
-TEST(FormcTexts, TieBetweenUtf8AndUtf16ChoosesUtf16) {
-  // Only two-byte letters: 10 bytes either way.
-  EXPECT_EQ(ValueOf("\"Старт\""),
-            B({18, 5, 0, 0, 0, 0x21, 0x04, 0x42, 0x04, 0x30, 0x04, 0x40, 0x04, 0x42, 0x04}));
-}
-
-TEST(FormcTexts, ThreeByteCharactersAreUtf16) {
-  EXPECT_EQ(ValueOf("\"日本\""), B({18, 2, 0, 0, 0, 0xE5, 0x65, 0x2C, 0x67}));
-}
-
-TEST(FormcTexts, CharacterBeyondBmpIsNeverUtf8) {
-  // UTF-8 (5 bytes) would be shorter than UTF-16 (6), but the reader decodes no four-byte
-  // sequences, so only the surrogate pair keeps the character.
-  EXPECT_EQ(ValueOf("\"a\\u{1F600}\""), B({18, 3, 0, 0, 0, 'a', 0, 0x3D, 0xD8, 0x00, 0xDE}));
-}
-
-TEST(FormcTexts, EscapesGiveTheirCharacters) {
-  EXPECT_EQ(ValueOf(R"("\"\\\n\r\t")"), B({6, 5, '"', '\\', '\n', '\r', '\t'}));
-  EXPECT_EQ(ValueOf(R"("\u{41}\u{042}")"), B({6, 2, 'A', 'B'}));
-}
-
-TEST(FormcTexts, HashInsideTextIsNotAComment) {
-  EXPECT_EQ(ValueOf("\"a # b\" # note"), Concat({B({6, 5}), Ascii("a # b")}));
-}
-
-// --- Identifiers, booleans, sets -----------------------------------------------------------
-
-TEST(FormcValues, IdentifierIsTagIdent) {
-  EXPECT_EQ(ValueOf("clBtnFace"), Concat({B({7, 9}), Ascii("clBtnFace")}));
-  EXPECT_EQ(ValueOf("Form2.Edit1"), Concat({B({7, 11}), Ascii("Form2.Edit1")}));
-}
-
-TEST(FormcValues, BooleansAreTagsWithoutPayload) {
-  EXPECT_EQ(ValueOf("True"), B({9}));
-  EXPECT_EQ(ValueOf("False"), B({8}));
-}
-
-TEST(FormcValues, LowerCaseTrueIsStillABoolean) {
-  // As an identifier "true" would read back as false.
-  EXPECT_EQ(ValueOf("true"), B({9}));
-  EXPECT_EQ(ValueOf("FALSE"), B({8}));
-}
-
-TEST(FormcValues, NilIsTagNil) {
-  EXPECT_EQ(ValueOf("nil"), B({13}));
-}
-
-TEST(FormcValues, EmptySetIsTagAndTerminator) {
-  EXPECT_EQ(ValueOf("[]"), B({11, 0}));
-}
-
-TEST(FormcValues, SetListsElementNamesInOrder) {
-  EXPECT_EQ(ValueOf("[fsBold, fsItalic]"),
-            Concat({B({11, 6}), Ascii("fsBold"), B({8}), Ascii("fsItalic"), B({0})}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    All, FormcValues,
+    ::testing::Values(
+        // Integers take the smallest tag that holds them, little-endian.
+        ValueCase{"Int8Lowest", "-128", B({2, 0x80})},
+        ValueCase{"Int8Highest", "127", B({2, 0x7F})},
+        ValueCase{"JustAboveInt8TakesInt16", "128", B({3, 0x80, 0x00})},
+        ValueCase{"JustBelowInt8TakesInt16", "-129", B({3, 0x7F, 0xFF})},
+        ValueCase{"Int16Highest", "32767", B({3, 0xFF, 0x7F})},
+        ValueCase{"Int16Lowest", "-32768", B({3, 0x00, 0x80})},
+        ValueCase{"JustAboveInt16TakesInt32", "32768", B({4, 0x00, 0x80, 0x00, 0x00})},
+        ValueCase{"JustBelowInt16TakesInt32", "-32769", B({4, 0xFF, 0x7F, 0xFF, 0xFF})},
+        ValueCase{"Int32Highest", "2147483647", B({4, 0xFF, 0xFF, 0xFF, 0x7F})},
+        ValueCase{"Int32Lowest", "-2147483648", B({4, 0x00, 0x00, 0x00, 0x80})},
+        // Texts.
+        ValueCase{"AsciiIsShortString", "\"Sonderix\"", Concat({B({6, 8}), Ascii("Sonderix")})},
+        ValueCase{"EmptyTextIsShortString", "\"\"", B({6, 0})},
+        ValueCase{"AsciiOf255BytesIsStillShort", "\"" + kX255 + "\"",
+                  Concat({B({6, 255}), Ascii(kX255)})},
+        ValueCase{"AsciiOf256BytesIsLongString", "\"" + kX256 + "\"",
+                  Concat({B({12, 0x00, 0x01, 0, 0}), Ascii(kX256)})},
+        // 7 Cyrillic letters and " CD": 17 bytes of UTF-8 against 20 of UTF-16.
+        ValueCase{"CyrillicWithAsciiIsUtf8WhenShorter", "\"Открыть CD\"",
+                  Concat({B({20, 17, 0, 0, 0}), Ascii("Открыть CD")})},
+        // Only two-byte letters: 10 bytes either way.
+        ValueCase{"TieBetweenUtf8AndUtf16ChoosesUtf16", "\"Старт\"",
+                  B({18, 5, 0, 0, 0, 0x21, 0x04, 0x42, 0x04, 0x30, 0x04, 0x40, 0x04, 0x42, 0x04})},
+        ValueCase{"ThreeByteCharactersAreUtf16", "\"日本\"",
+                  B({18, 2, 0, 0, 0, 0xE5, 0x65, 0x2C, 0x67})},
+        // UTF-8 (5 bytes) would be shorter than UTF-16 (6), but the reader decodes no
+        // four-byte sequences, so only the surrogate pair keeps the character.
+        ValueCase{"CharacterBeyondBmpIsNeverUtf8", "\"a\\u{1F600}\"",
+                  B({18, 3, 0, 0, 0, 'a', 0, 0x3D, 0xD8, 0x00, 0xDE})},
+        ValueCase{"EscapesGiveTheirCharacters", R"("\"\\\n\r\t")",
+                  B({6, 5, '"', '\\', '\n', '\r', '\t'})},
+        ValueCase{"UnicodeEscapesGiveTheirCharacters", R"("\u{41}\u{042}")", B({6, 2, 'A', 'B'})},
+        ValueCase{"HashInsideTextIsNotAComment", "\"a # b\" # note",
+                  Concat({B({6, 5}), Ascii("a # b")})},
+        // Identifiers, booleans, nil and sets.
+        ValueCase{"IdentifierIsTagIdent", "clBtnFace", Concat({B({7, 9}), Ascii("clBtnFace")})},
+        ValueCase{"DottedIdentifierIsTagIdent", "Form2.Edit1",
+                  Concat({B({7, 11}), Ascii("Form2.Edit1")})},
+        ValueCase{"TrueIsATagWithoutPayload", "True", B({9})},
+        ValueCase{"FalseIsATagWithoutPayload", "False", B({8})},
+        // As an identifier "true" would read back as false.
+        ValueCase{"LowerCaseTrueIsStillABoolean", "true", B({9})},
+        ValueCase{"UpperCaseFalseIsStillABoolean", "FALSE", B({8})},
+        ValueCase{"NilIsTagNil", "nil", B({13})},
+        ValueCase{"EmptySetIsTagAndTerminator", "[]", B({11, 0})},
+        ValueCase{"SetListsElementNamesInOrder", "[fsBold, fsItalic]",
+                  Concat({B({11, 6}), Ascii("fsBold"), B({8}), Ascii("fsItalic"), B({0})})}),
+    [](const ::testing::TestParamInfo<ValueCase>& info) { return std::string(info.param.name); });
 
 // --- Records ---------------------------------------------------------------------------------
 
