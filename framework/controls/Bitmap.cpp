@@ -156,8 +156,10 @@ void TBitmap::LoadFromFileBytes(std::span<const std::uint8_t> bytes) {
 
   BITMAPINFOHEADER header{};
   std::memcpy(&header, bytes.data() + kFileHeader, sizeof(header));
-  const long width = header.biWidth;
-  const long height = header.biHeight < 0 ? -static_cast<long>(header.biHeight) : header.biHeight;
+  // 64 bits: the most negative 32-bit height has no positive counterpart in 32 bits.
+  const std::int64_t width = header.biWidth;
+  const std::int64_t height =
+      header.biHeight < 0 ? -std::int64_t{header.biHeight} : std::int64_t{header.biHeight};
   const unsigned bits = header.biBitCount;
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || header.biPlanes != 1)
     InvalidBitmap();
