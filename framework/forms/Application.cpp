@@ -137,6 +137,14 @@ void ShowRuntimeError(const void* address, const std::string& className, const s
   ShowMessageBox(nullptr, text, LoadText(TextId::SExceptTitle), MB_TASKMODAL | MB_ICONERROR);
 }
 
+// A message gets a closing period unless it already ends in one or in a character that sorts
+// below it ("!", ")", ",", a blank). For a double-byte last character its lead byte decides.
+bool NeedsPeriod(const std::string& message) {
+  if (message.empty()) return false;
+  const char* last = CharPrevA(message.c_str(), message.c_str() + message.size());
+  return static_cast<unsigned char>(*last) > '.';
+}
+
 void ReportToApplication(TObject* sender) {
   if (Application) Application->ReportException(sender);
 }
@@ -276,8 +284,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
         throw;
       } catch (const Exception& exception) {
         const std::string& message = exception.Message();
-        const bool period = !message.empty() && static_cast<unsigned char>(message.back()) > '.';
-        ShowRuntimeError(address, exception.ClassName(), message, period ? "." : "");
+        ShowRuntimeError(address, exception.ClassName(), message, NeedsPeriod(message) ? "." : "");
       } catch (...) {
         ShowRuntimeError(address, CurrentExceptionTypeName(), "", "");
       }
@@ -801,12 +808,7 @@ bool TApplication::RunCrossThreadCalls() {
 
 void TApplication::DisplayException(const Exception& exception) {
   std::string message = exception.Message();
-  if (!message.empty()) {
-    // The first byte of the last character decides, which for a double-byte character is
-    // its lead byte.
-    const char* last = CharPrevA(message.c_str(), message.c_str() + message.size());
-    if (static_cast<unsigned char>(*last) > '.') message += '.';
-  }
+  if (NeedsPeriod(message)) message += '.';
   AppMessageBox(message, Title(), MB_OK | MB_ICONERROR);
 }
 

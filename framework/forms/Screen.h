@@ -69,7 +69,7 @@ class TScreen : public TComponent {
   // The focused forms saved by modal runs.
   void PushFocusedForm(TCustomForm* form) { savedFocus_.push_back(form); }
   TCustomForm* PopFocusedForm();
-  // Takes a form out of the saved-focus stack wherever it stands.
+  // Empties the form's places in the saved-focus stack, wherever they stand.
   void ForgetSavedFocus(TCustomForm* form);
 
   // The mouse cursor of the whole program, and how often it was set.
