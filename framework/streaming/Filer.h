@@ -25,6 +25,8 @@ class TFiler : public TObject {
   // The same for a binary block: `read` gets the block's bytes as a stream.
   virtual void DefineStoredBinary(std::string_view name, const BinaryReaderProc& read,
                                   bool hasData) = 0;
+  // Brings the underlying stream to where the filer stands, so that others may use it.
+  virtual void SyncPosition() = 0;
 };
 
 }  // namespace sx

@@ -33,8 +33,8 @@ struct TPropFixup {
 TComponent* FindNested(TComponent* root, std::string_view path);
 
 // Stores the component (or, for an interface property, its interface of the property's
-// type) through the property's setter; nothing found, or a component of another class than
-// the property's, stores nil. Returns whether the component itself was accepted.
+// type) through the property's setter; none stores nil. A component of another class than
+// the property's is not stored at all, and the result is false.
 bool StoreReference(const TPropFixup& fixup, TComponent* component);
 
 // --- The global name space ------------------------------------------------------------------

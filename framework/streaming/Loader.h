@@ -27,7 +27,6 @@ class TAfterLoadList {
  public:
   std::size_t Size() const { return items_.size(); }
   TComponent* operator[](std::size_t index) const { return items_[index]; }
-  bool Contains(const TComponent* component) const { return members_.contains(component); }
   // Appends the component unless it is in the list already.
   void Add(TComponent* component);
   // Forgets everything added after the first `size` entries.

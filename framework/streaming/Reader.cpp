@@ -142,13 +142,18 @@ TReader::TReader(TStream& stream, int bufferSize)
       buffer_(static_cast<std::size_t>(bufferSize > 0 ? bufferSize : kDefaultBufferSize)) {}
 
 TReader::~TReader() {
-  const std::int32_t unread = bufferEnd_ - bufferPosition_;
-  if (unread <= 0) return;
   try {
-    stream_.Seek(-static_cast<std::int64_t>(unread), SeekOrigin::Current);
+    TReader::SyncPosition();
   } catch (...) {
     // A destructor cannot report; the stream simply stays ahead.
   }
+}
+
+void TReader::SyncPosition() {
+  const std::int32_t unread = bufferEnd_ - bufferPosition_;
+  if (unread > 0) stream_.Seek(-static_cast<std::int64_t>(unread), SeekOrigin::Current);
+  bufferPosition_ = 0;
+  bufferEnd_ = 0;
 }
 
 void TReader::Refill() {

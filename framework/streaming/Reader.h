@@ -101,6 +101,8 @@ class TReader : public TFiler {
 
   // The stream position of the next unread byte.
   std::int64_t Position() const;
+  // Moves the stream back over the buffered bytes not yet consumed and empties the buffer.
+  void SyncPosition() override;
 
   // Lists, collections and object records nested deeper than this are refused with
   // "Invalid stream format", so that hostile data cannot exhaust the stack.

@@ -44,6 +44,18 @@ TEST_F(ReaderBufferTest, DestroyingTheReaderLeavesTheStreamAfterTheLastConsumedB
   EXPECT_EQ(stream->Position(), 10);
 }
 
+TEST_F(ReaderBufferTest, SyncPositionHandsTheStreamOverAtTheNextUnreadByte) {
+  const auto bytes = Filler(100);
+  TReader& r = Open(bytes);
+  std::uint8_t out[10];
+  r.ReadRaw(out, 10);
+  r.SyncPosition();
+  EXPECT_EQ(stream->Position(), 10);
+  // Whoever used the stream meanwhile moved it; the reader goes on from there.
+  stream->SetPosition(40);
+  EXPECT_EQ(static_cast<std::uint8_t>(r.ReadTag()), bytes[40]);
+}
+
 TEST_F(ReaderBufferTest, ReaderStartsAtTheStreamsCurrentPosition) {
   const auto bytes = Filler(50);
   TCustomMemoryStream source(bytes);
