@@ -44,6 +44,11 @@ bool KeyDown(int key) {
   return GetKeyState(key) < 0;
 }
 
+// The screen object may not exist yet (or any more) while a form is made or read.
+int ScreenResolution() {
+  return Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+}
+
 }  // namespace
 
 constinit const TypeInfo TypeInfo_TFormBorderStyle =
@@ -165,7 +170,7 @@ void TCustomForm::InitForm() {
   icon_ = New<TIcon>();
   icon_->SetSize(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
   icon_->SetOnChange(MakeEvent<&TCustomForm::IconChanged>(this));
-  pixelsPerInch_ = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+  pixelsPerInch_ = ScreenResolution();
   SetVisible(false);
   SetParentColor(false);
   SetParentFont(false);
@@ -398,7 +403,7 @@ void TCustomForm::FWMIconChanged(TMessage&) {
 
 int TCustomForm::PixelsPerInch() const {
   if (pixelsPerInch_ != 0) return pixelsPerInch_;
-  return Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+  return ScreenResolution();
 }
 
 void TCustomForm::SetPixelsPerInch(int pixelsPerInch) {
@@ -411,7 +416,7 @@ void TCustomForm::SetPixelsPerInch(int pixelsPerInch) {
 
 void TCustomForm::SetScaled(bool on) {
   if (on == Scaled()) return;
-  pixelsPerInch_ = on ? (Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch()) : 0;
+  pixelsPerInch_ = on ? ScreenResolution() : 0;
 }
 
 void TCustomForm::SetClientWidth(std::int32_t value) {
@@ -443,12 +448,14 @@ void TCustomForm::LoadState(TReader& reader) {
 
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
-    const int screenPixelsPerInch = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+    const int screenPixelsPerInch = ScreenResolution();
     if (ScalingFlags().Contains(ScaleFlag::ScaleFont) && pixelsPerInch_ != screenPixelsPerInch)
       Font()->SetHeight(MulDiv(Font()->Height(), screenPixelsPerInch, pixelsPerInch_));
     pixelsPerInch_ = screenPixelsPerInch;
     const std::int32_t textHeight = System().TextHeight(Font()->Handle(), "0");
-    if (textHeight != storedTextHeight_) {
+    // A measurement that failed (0) gives no ratio: scaling by it would drop the stored
+    // client size while the controls, which refuse a zero ratio, stayed where they were.
+    if (textHeight > 0 && textHeight != storedTextHeight_) {
       const std::int32_t m = textHeight;
       const std::int32_t d = storedTextHeight_;
       RescaleScrollBars(m, d);

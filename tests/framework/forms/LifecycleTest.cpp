@@ -3,6 +3,7 @@
 
 #include "framework/graphics/Font.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/SystemServices.h"
 #include "tests/framework/forms/FormsTestSupport.h"
 #include "tests/support/StreamBuilder.h"
@@ -154,6 +155,31 @@ TEST_F(ScalingTest, UnscaledFormIsNeverRescaled) {
   EXPECT_FALSE(form->Scaled());
   EXPECT_EQ(form->Button1->Left(), 100);
   EXPECT_EQ(form->Button1->Width(), 50);
+  EXPECT_TRUE(form->Button1->ScalingFlags().Empty());
+}
+
+TEST_F(ScalingTest, FailedTextMeasurementKeepsTheStoredLayoutAndClientSize) {
+  // A screen on which "0" cannot be measured: its height comes back as 0.
+  struct Unmeasurable : DefinitionServices {
+    explicit Unmeasurable(DefinitionServices& served) : served(served) {}
+    std::optional<std::span<const std::uint8_t>> FindRcData(ModuleId module,
+                                                            std::string_view name) override {
+      return served.FindRcData(module, name);
+    }
+    int TextHeight(FontHandle, std::string_view) override { return 0; }
+    DefinitionServices& served;
+  } unmeasurable(Services());
+  Define(13);
+
+  TScaleForm* form = nullptr;
+  {
+    SetSystem(&unmeasurable);
+    Finally restore([] { SetSystem(&Services()); });
+    form = New<TScaleForm>(Application);
+  }
+
+  EXPECT_EQ(BoundsOf(form->Button1->BoundsRect()), (Bounds{100, 40, 50, 20}));
+  EXPECT_EQ(form->ClientWidth(), 200);
   EXPECT_TRUE(form->Button1->ScalingFlags().Empty());
 }
 
