@@ -389,6 +389,11 @@ void TControl::RequestAlign() {
   if (parent_) parent_->Realign();
 }
 
+void TControl::NotifyParentsChanged() {
+  for (TWinControl* parent = parent_; parent; parent = parent->Parent())
+    parent->DeliverMessage(FWM_CHANGED, 0, reinterpret_cast<LPARAM>(this));
+}
+
 // --- Text -------------------------------------------------------------------------------------
 
 std::string TControl::Text() const {

@@ -279,6 +279,9 @@ class TControl : public TComponent {
   virtual void VisibleChanging() {}
   // Asks the parent to arrange its children again.
   void RequestAlign();
+  // Tells every windowed ancestor, nearest first, that this control's value changed
+  // (FWM_CHANGED).
+  void NotifyParentsChanged();
 
   // The font's change notification.
   void FontChanged(TObject* sender);

@@ -186,8 +186,7 @@ void TCustomEdit::SelectAll() {
 // --- Change notification ----------------------------------------------------------------------
 
 void TCustomEdit::Change() {
-  for (TWinControl* parent = Parent(); parent; parent = parent->Parent())
-    parent->DeliverMessage(FWM_CHANGED, 0, reinterpret_cast<LPARAM>(this));
+  NotifyParentsChanged();
   onChange_(this);
 }
 

@@ -68,8 +68,7 @@ void TRadioButton::SetChecked(bool value) {
       if (sibling != this && sibling->InheritsFrom(TRadioButton::StaticClass))
         static_cast<TRadioButton*>(sibling)->SetChecked(false);
   }
-  for (TWinControl* parent = Parent(); parent; parent = parent->Parent())
-    parent->DeliverMessage(FWM_CHANGED, 0, reinterpret_cast<LPARAM>(this));
+  NotifyParentsChanged();
   if (!ClicksSuppressed()) ClickControl();
 }
 
