@@ -168,6 +168,7 @@ constinit const MessageEntry TCustomForm::kMessageEntries[] = {
     On<&TCustomForm::FWMIconChanged>(FWM_ICONCHANGED),
     On<&TCustomForm::FWMChildKey>(FWM_CHILDKEY),
     On<&TCustomForm::FWMDialogKey>(FWM_DIALOGKEY),
+    On<&TCustomForm::WMDpiChanged>(WM_DPICHANGED),
 };
 
 constinit const MessageTable TCustomForm::Messages{&TScrollingWinControl::Messages,
@@ -513,6 +514,29 @@ void TCustomForm::LoadState(TReader& reader) {
     RescaleScrollBars(1, 1);
     RescaleChildren(1, 1);
   }
+}
+
+void TCustomForm::WMDpiChanged(TMessage& message) {
+  // Both halves carry the same value; the vertical one is the one fonts are measured in.
+  const int newPixelsPerInch = HIWORD(message.WParam);
+  const int oldPixelsPerInch = PixelsPerInch();
+  // The window takes its new size first, so that controls growing into it never stand
+  // beyond it: scroll bars would come and, one leaving room for the other, not all go.
+  if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam))
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  message.Result = 0;
+  if (!Scaled() || newPixelsPerInch <= 35 || newPixelsPerInch == oldPixelsPerInch) return;
+  DisableAlign();
+  Finally enableAlign([this] { EnableAlign(); });
+  // The controls' glyphs follow the form's resolution, so it changes first. The font
+  // changes last: a field takes the height its new font asks for, which scaling it
+  // afterwards would scale once more.
+  pixelsPerInch_ = newPixelsPerInch;
+  RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
+  RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
+  Font()->SetHeight(MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch));
 }
 
 void TCustomForm::DefineStoredData(TFiler& filer) {
