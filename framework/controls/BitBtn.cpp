@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "framework/forms/CustomForm.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/runtime/Texts.h"
 
 namespace sx {
@@ -35,15 +37,41 @@ constexpr BitBtnKindInfo kKinds[] = {
 };
 constexpr int kKindCount = static_cast<int>(std::size(kKinds));
 
-// The kinds' bitmaps, shared by every button of the kind until the process ends.
+// The heights the kinds' glyphs are drawn at, each with the suffix of its resource names
+// ("BBOK", "BBOK24", "BBOK32"): the design size, and the sizes for 150 % and 200 %.
+struct GlyphSize {
+  int pixels;
+  const char* suffix;
+};
+constexpr GlyphSize kGlyphSizes[] = {{18, ""}, {24, "24"}, {32, "32"}};
+constexpr int kGlyphSizeCount = static_cast<int>(std::size(kGlyphSizes));
+constexpr int kDesignPixelsPerInch = 96;
+
+// The drawn size nearest the design glyph enlarged to the resolution; a tie takes the
+// smaller one. Glyphs are never stretched: a stretched pixel map looks blurred or ragged.
+int GlyphSizeIndex(int pixelsPerInch) {
+  // Compared at 96 times their size, to stay in integers.
+  const std::int64_t wanted = std::int64_t{kGlyphSizes[0].pixels} * pixelsPerInch;
+  const auto gap = [wanted](int i) {
+    return std::abs(std::int64_t{kGlyphSizes[i].pixels} * kDesignPixelsPerInch - wanted);
+  };
+  int best = 0;
+  for (int i = 1; i < kGlyphSizeCount; ++i)
+    if (gap(i) < gap(best)) best = i;
+  return best;
+}
+
+// The kinds' bitmaps at each size, shared by every button of the kind until the process
+// ends.
 struct KindGlyphTable {
-  std::array<TBitmap*, kKindCount> bitmaps{};
+  std::array<std::array<TBitmap*, kGlyphSizeCount>, kKindCount> bitmaps{};
   KindGlyphTable() = default;
   KindGlyphTable(const KindGlyphTable&) = delete;
   KindGlyphTable& operator=(const KindGlyphTable&) = delete;
   ~KindGlyphTable() {
-    for (TBitmap*& bitmap : bitmaps)
-      FreeAndNil(bitmap);
+    for (auto& sizes : bitmaps)
+      for (TBitmap*& bitmap : sizes)
+        FreeAndNil(bitmap);
   }
 };
 
@@ -63,12 +91,18 @@ const BitBtnKindInfo& KindInfo(TBitBtnKind kind) {
   return kKinds[std::min<int>(kind, kKindCount - 1)];
 }
 
-const TBitmap* KindGlyph(TBitBtnKind kind) {
+const TBitmap* KindGlyph(TBitBtnKind kind, int pixelsPerInch) {
   if (kind == bkCustom || kind >= kKindCount) return nullptr;
-  TBitmap*& slot = KindGlyphs().bitmaps[kind];
+  const int size = GlyphSizeIndex(pixelsPerInch);
+  TBitmap*& slot = KindGlyphs().bitmaps[kind][static_cast<std::size_t>(size)];
   if (!slot) {
     slot = New<TBitmap>();
-    slot->LoadFromResourceName(GetModuleHandleA(nullptr), KindInfo(kind).glyphResource);
+    const std::string name = std::string(KindInfo(kind).glyphResource) + kGlyphSizes[size].suffix;
+    // A program without the larger pictures shows the design size.
+    if (!slot->LoadFromResourceName(GetModuleHandleA(nullptr), name.c_str()) && size > 0) {
+      FreeAndNil(slot);
+      return KindGlyph(kind, kDesignPixelsPerInch);
+    }
   }
   return slot;
 }
@@ -535,12 +569,29 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
     if (!Has(ComponentState::Loading) || Caption().empty())
       SetCaption(LoadText(static_cast<TextId>(info.captionId)));
     SetModalResult(info.modalResult);
-    glyph_->SetGlyph(KindGlyph(kind));
+    glyph_->SetGlyph(KindGlyph(kind, GlyphPixelsPerInch()));
     glyph_->SetNumGlyphs(2);
     glyphModified_ = false;
   }
   kind_ = kind;
   Invalidate();
+}
+
+int TBitBtn::GlyphPixelsPerInch() const {
+  // A form being read takes the screen's resolution at the end (or keeps the stored one,
+  // and then Rescale puts the glyph right).
+  const TCustomForm* form = ParentCustomForm(this);
+  if (!form || form->Has(ComponentState::Loading)) return ScreenPixelsPerInch();
+  return form->PixelsPerInch();
+}
+
+void TBitBtn::Rescale(std::int32_t m, std::int32_t d) {
+  TButton::Rescale(m, d);
+  // The glyph of a kind follows the form's resolution, whose change brings this call; the
+  // layout around it stays the same arithmetic.
+  if (kind_ == bkCustom || glyphModified_) return;
+  const TBitmap* wanted = KindGlyph(kind_, GlyphPixelsPerInch());
+  if (wanted && !glyph_->Glyph()->SharesImageWith(*wanted)) glyph_->SetGlyph(wanted);
 }
 
 void TBitBtn::SetGlyph(TBitmap* bitmap) {

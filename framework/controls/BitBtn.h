@@ -67,8 +67,9 @@ const BitBtnKindInfo& KindInfo(TBitBtnKind kind);
 
 // The shared bitmap of a kind, loaded from its bitmap resource on first use and kept to
 // the end of the process; an empty bitmap when the program has no such resource, none for
-// bkCustom.
-const TBitmap* KindGlyph(TBitBtnKind kind);
+// bkCustom. Drawn in several sizes: the one nearest the resolution (18 pixels at 96 pixels
+// per inch, 24 at 120 and 144, 32 from 168).
+const TBitmap* KindGlyph(TBitBtnKind kind, int pixelsPerInch = 96);
 
 // --- Layout -------------------------------------------------------------------------------
 
@@ -217,6 +218,8 @@ class TBitBtn : public TButton {
   void SetDrawStyle(TButtonStyle style);
 
   void SetButtonStyle(bool isDefault) override;
+  // Also takes the kind's glyph of the size nearest the form's resolution.
+  void Rescale(std::int32_t m, std::int32_t d) override;
   // bkClose closes the parent form instead of clicking.
   void ClickControl() override;
 
@@ -234,6 +237,8 @@ class TBitBtn : public TButton {
  private:
   void GlyphChanged(TObject* sender);
   void DrawItem(const DRAWITEMSTRUCT& item);
+  // The resolution the kind's glyph is chosen for.
+  int GlyphPixelsPerInch() const;
 
   TButtonGlyph* glyph_ = nullptr;
   TCanvas* canvas_ = nullptr;

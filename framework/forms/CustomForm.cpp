@@ -49,6 +49,28 @@ int ScreenResolution() {
   return Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
 }
 
+// The frame (caption and borders) a window of this style has on a screen of
+// `pixelsPerInch`. Only Windows 10 and later answer for any resolution; older systems answer
+// for the one they run at, whose frame is taken in proportion.
+SIZE FrameAt(const TCreateParams& params, int pixelsPerInch, int screenPixelsPerInch) {
+  using AdjustForResolution = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForResolution = [] {
+    const HMODULE user = GetModuleHandleA("user32.dll");
+    const FARPROC found = user ? GetProcAddress(user, "AdjustWindowRectExForDpi") : nullptr;
+    return reinterpret_cast<AdjustForResolution>(reinterpret_cast<void*>(found));
+  }();
+  const DWORD style = static_cast<DWORD>(params.Style);
+  const DWORD exStyle = static_cast<DWORD>(params.ExStyle);
+  RECT frame{0, 0, 0, 0};
+  if (adjustForResolution &&
+      adjustForResolution(&frame, style, FALSE, exStyle, static_cast<UINT>(pixelsPerInch)))
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+  frame = RECT{0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  return SIZE{MulDiv(frame.right - frame.left, pixelsPerInch, screenPixelsPerInch),
+              MulDiv(frame.bottom - frame.top, pixelsPerInch, screenPixelsPerInch)};
+}
+
 }  // namespace
 
 constinit const TypeInfo TypeInfo_TFormBorderStyle =
@@ -146,6 +168,7 @@ constinit const MessageEntry TCustomForm::kMessageEntries[] = {
     On<&TCustomForm::FWMIconChanged>(FWM_ICONCHANGED),
     On<&TCustomForm::FWMChildKey>(FWM_CHILDKEY),
     On<&TCustomForm::FWMDialogKey>(FWM_DIALOGKEY),
+    On<&TCustomForm::WMDpiChanged>(WM_DPICHANGED),
 };
 
 constinit const MessageTable TCustomForm::Messages{&TScrollingWinControl::Messages,
@@ -448,6 +471,7 @@ void TCustomForm::LoadState(TReader& reader) {
 
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
+    const int designPixelsPerInch = pixelsPerInch_;
     const int screenPixelsPerInch = ScreenResolution();
     if (ScalingFlags().Contains(ScaleFlag::ScaleFont) && pixelsPerInch_ != screenPixelsPerInch)
       Font()->SetHeight(MulDiv(Font()->Height(), screenPixelsPerInch, pixelsPerInch_));
@@ -460,6 +484,22 @@ void TCustomForm::LoadState(TReader& reader) {
       const std::int32_t d = storedTextHeight_;
       RescaleScrollBars(m, d);
       RescaleChildren(m, d);
+      // A definition that stores only the outer size still had a client area where it was
+      // made: the controls grow by m / d, so must that area, or the window cuts them off
+      // and shows scroll bars.
+      if (pendingClientWidth_ == 0 || pendingClientHeight_ == 0) {
+        TCreateParams params;
+        CreateParams(params);
+        const SIZE frame = FrameAt(params, designPixelsPerInch, screenPixelsPerInch);
+        if (pendingClientWidth_ == 0 && Width() > frame.cx) {
+          pendingClientWidth_ = Width() - frame.cx;
+          SetScalingFlags(ScalingFlags() + TScalingFlags{ScaleFlag::ScaleWidth});
+        }
+        if (pendingClientHeight_ == 0 && Height() > frame.cy) {
+          pendingClientHeight_ = Height() - frame.cy;
+          SetScalingFlags(ScalingFlags() + TScalingFlags{ScaleFlag::ScaleHeight});
+        }
+      }
       if (ScalingFlags().Contains(ScaleFlag::ScaleWidth))
         pendingClientWidth_ = MulDiv(pendingClientWidth_, m, d);
       if (ScalingFlags().Contains(ScaleFlag::ScaleHeight))
@@ -474,6 +514,29 @@ void TCustomForm::LoadState(TReader& reader) {
     RescaleScrollBars(1, 1);
     RescaleChildren(1, 1);
   }
+}
+
+void TCustomForm::WMDpiChanged(TMessage& message) {
+  // Both halves carry the same value; the vertical one is the one fonts are measured in.
+  const int newPixelsPerInch = HIWORD(message.WParam);
+  const int oldPixelsPerInch = PixelsPerInch();
+  // The window takes its new size first, so that controls growing into it never stand
+  // beyond it: scroll bars would come and, one leaving room for the other, not all go.
+  if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam))
+    SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  message.Result = 0;
+  if (!Scaled() || newPixelsPerInch <= 35 || newPixelsPerInch == oldPixelsPerInch) return;
+  DisableAlign();
+  Finally enableAlign([this] { EnableAlign(); });
+  // The controls' glyphs follow the form's resolution, so it changes first. The font
+  // changes last: a field takes the height its new font asks for, which scaling it
+  // afterwards would scale once more.
+  pixelsPerInch_ = newPixelsPerInch;
+  RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
+  RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
+  Font()->SetHeight(MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch));
 }
 
 void TCustomForm::DefineStoredData(TFiler& filer) {

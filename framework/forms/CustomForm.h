@@ -222,6 +222,9 @@ class TCustomForm : public TScrollingWinControl {
   void FWMIconChanged(TMessage& message);
   void FWMChildKey(TMessage& message);
   void FWMDialogKey(TMessage& message);
+  // Moved to a screen of another resolution: the form and its controls rescale by new / old
+  // pixels per inch and the window takes the place the system suggests.
+  void WMDpiChanged(TMessage& message);
 
  private:
   enum class FormState : std::uint8_t { Creating, VisibleWish, Showing, Modal, ActivationPending };

@@ -56,7 +56,6 @@ constexpr int kVertSpacing = 10;
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kButtonSpacing = 4;
-constexpr int kIconSize = 32;
 
 constexpr UINT kMeasureCaption = DT_CALCRECT | DT_LEFT | DT_SINGLELINE;
 constexpr UINT kMeasureText = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
@@ -240,11 +239,14 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   canvas->DrawText(std::string_view(text.c_str(), text.size() + 1), textRect, kMeasureText);
 
   const LPCSTR iconId = kKinds[kind].icon;
+  // The system's icons grow with the display's scale (32 pixels at 100 %, 64 at 200 %); the
+  // image shows one whole, not shrunk to the 100 % size.
+  const SIZE iconSize{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
   int blockWidth = textRect.right;
   int blockHeight = textRect.bottom;
   if (iconId) {
-    blockWidth += kIconSize + horzSpacing;
-    blockHeight = std::max(blockHeight, kIconSize);
+    blockWidth += iconSize.cx + horzSpacing;
+    blockHeight = std::max<int>(blockHeight, iconSize.cy);
   }
   const int rowWidth =
       buttonCount > 0 ? buttonWidth * buttonCount + buttonSpacing * (buttonCount - 1) : 0;
@@ -263,7 +265,7 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
     image->SetName("Image");
     image->SetParentControl(form);
     image->SetIcon(LoadIconA(nullptr, iconId));
-    image->ChangeBounds(horzMargin, vertMargin, kIconSize, kIconSize);
+    image->ChangeBounds(horzMargin, vertMargin, iconSize.cx, iconSize.cy);
   }
 
   auto* label = New<TLabel>(form);

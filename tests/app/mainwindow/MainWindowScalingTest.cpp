@@ -1,16 +1,19 @@
 // The main window on the screen it runs on: its font follows the screen's pixels per inch,
-// and every control's place and size follow the height "0" has in that font against the 13
-// pixels it had where the window was designed. At 96 pixels per inch nothing moves. The
-// build runs these tests once more in a Wine prefix set to 120 pixels per inch, naming that
-// resolution in SX_EXPECT_PIXELS_PER_INCH.
+// and every control's place and size, and the client area around them, follow the height
+// "0" has in that font against the 13 pixels it had where the window was designed. At 96
+// pixels per inch nothing moves. The build runs these tests once more in Wine prefixes set
+// to 120, 144 and 192 pixels per inch, naming the resolution in SX_EXPECT_PIXELS_PER_INCH.
 
 #include <windows.h>
 
 #include <cmath>
 #include <cstdlib>
 
+#include "framework/controls/BitBtn.h"
 #include "framework/forms/Application.h"
+#include "framework/forms/MessageDialog.h"
 #include "framework/forms/Screen.h"
+#include "framework/graphics/MulDiv.h"
 #include "tests/app/mainwindow/MainWindowTestSupport.h"
 
 namespace sx::testing {
@@ -19,6 +22,22 @@ namespace {
 constexpr int kDesignPixelsPerInch = 96;
 constexpr int kDesignTextHeight = 13;
 constexpr int kDesignFontHeight = -11;
+// The client area the stored outer size (301 x 223) leaves inside the frame at 96 pixels
+// per inch, measured under Wine 8.0.
+constexpr int kDesignClientWidth = 293;
+constexpr int kDesignClientHeight = 196;
+
+// What each resolution the build runs these tests at gives.
+struct ScaleRow {
+  int pixelsPerInch;
+  int glyphHeight;  // of the bitmap buttons' glyphs
+  // A control whose caption is wider than the control, none when all fit. The controls
+  // grow as "0" grows; at 120 pixels per inch (Wine 8.0) "0" grows from 13 to 16 pixels
+  // (23 %) but the caption "Перезагрузка" from 72 to 95 (32 %): it is cut by 3 pixels.
+  const char* captionCut;
+};
+constexpr ScaleRow kScales[] = {
+    {96, 18, nullptr}, {120, 24, "Button4"}, {144, 24, nullptr}, {192, 32, nullptr}};
 
 // a * b / c rounded to the nearest integer, halves away from zero.
 int Scale(int a, int b, int c) {
@@ -40,6 +59,43 @@ int ExpectedPixelsPerInch() {
 int ExpectedFontHeight() {
   return Scale(kDesignFontHeight, ScreenPixelsPerInch(), kDesignPixelsPerInch);
 }
+
+const ScaleRow& ThisScale() {
+  for (const ScaleRow& row : kScales)
+    if (row.pixelsPerInch == ExpectedPixelsPerInch()) return row;
+  ADD_FAILURE() << "no expectations for " << ExpectedPixelsPerInch() << " pixels per inch";
+  return kScales[0];
+}
+
+RECT ClientOf(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// The extent of the window's text in the font the window draws it with.
+SIZE TextExtent(HWND window) {
+  const std::wstring text = WindowTextW(window);
+  const HDC dc = GetDC(window);
+  const HGDIOBJ saved =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, saved);
+  ReleaseDC(window, dc);
+  return size;
+}
+
+TBitBtn* BitBtnNamed(std::string_view name) {
+  return static_cast<TBitBtn*>(WinControlNamed(name));
+}
+
+constexpr const char* kBitBtns[] = {"Start", "Pause", "Otmena", "BitBtn4"};
 
 // Measured with a font of our own making, not the framework's.
 struct TextMeasure {
@@ -131,8 +187,89 @@ TEST_F(MainWindowScalingTest, ControlsFollowTheTextHeightOfZeroInTheScaledFont) 
   }
 }
 
-TEST_F(MainWindowScalingTest, FormKeepsItsStoredPlaceAndOuterSize) {
-  EXPECT_EQ(ScreenBounds(Form1->Handle()), (Bounds{341, 157, 301, 223}));
+TEST_F(MainWindowScalingTest, FormKeepsItsPlaceAndItsClientAreaGrowsWithTheControls) {
+  const Bounds window = ScreenBounds(Form1->Handle());
+  EXPECT_EQ(window.left, 341);
+  EXPECT_EQ(window.top, 157);
+  const RECT client = ClientOf(Form1->Handle());
+  if (ScreenPixelsPerInch() == kDesignPixelsPerInch) {
+    EXPECT_EQ(window, (Bounds{341, 157, 301, 223}));
+    EXPECT_EQ(client.right, kDesignClientWidth);
+    EXPECT_EQ(client.bottom, kDesignClientHeight);
+    return;
+  }
+  const int m = MeasureDesignFont(ExpectedFontHeight()).zeroHeight;
+  EXPECT_EQ(client.right, Scale(kDesignClientWidth, m, kDesignTextHeight));
+  EXPECT_EQ(client.bottom, Scale(kDesignClientHeight, m, kDesignTextHeight));
+}
+
+TEST_F(MainWindowScalingTest, EveryControlIsWholeInsideItsParentWithoutScrollBars) {
+  EXPECT_EQ(WindowStyle(Form1->Handle()) & (WS_HSCROLL | WS_VSCROLL), 0u);
+  for (const ControlRow& row : StoredControls()) {
+    SCOPED_TRACE(row.name);
+    const HWND window = WinControlNamed(row.name)->Handle();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(Inside(RectInParent(window), ClientOf(GetParent(window))))
+        << ::testing::PrintToString(BoundsInParent(window)) << " in "
+        << ::testing::PrintToString(BoundsOf(ClientOf(GetParent(window))));
+  }
+}
+
+TEST_F(MainWindowScalingTest, EveryCaptionFitsItsControl) {
+  const int check = GetSystemMetrics(SM_CXMENUCHECK);
+  for (const ControlRow& row : StoredControls()) {
+    const char* cut = ThisScale().captionCut;
+    if (!*row.caption || (cut && std::string_view(cut) == row.name)) continue;
+    SCOPED_TRACE(row.name);
+    const HWND window = WinControlNamed(row.name)->Handle();
+    const SIZE text = TextExtent(window);
+    const RECT client = ClientOf(window);
+    const std::string_view kind = row.className;
+    // Room the face leaves the caption: the outer border of a button, the glyph and the 4
+    // pixels after it of a bitmap button, the circle of a radio button.
+    int taken = 2;
+    if (kind == "TBitBtn")
+      taken += BitBtnNamed(row.name)->Glyph()->Width() / BitBtnNamed(row.name)->NumGlyphs() + 4;
+    if (kind == "TRadioButton") taken = check + 4;
+    EXPECT_LE(text.cx + taken, client.right) << "text " << text.cx << " wide";
+    EXPECT_LE(text.cy, client.bottom) << "text " << text.cy << " high";
+  }
+}
+
+TEST_F(MainWindowScalingTest, BitmapButtonsTakeTheGlyphOfTheirScale) {
+  for (const char* name : kBitBtns) {
+    SCOPED_TRACE(name);
+    TBitBtn* button = BitBtnNamed(name);
+    EXPECT_EQ(button->Glyph()->Height(), ThisScale().glyphHeight);
+    EXPECT_FALSE(button->GlyphModified());
+    // The images drawn are the ones of that size, not ones built before it was chosen.
+    ASSERT_NE(button->ButtonGlyph()->List(), nullptr);
+    EXPECT_EQ(button->ButtonGlyph()->List()->Height(), ThisScale().glyphHeight);
+  }
+}
+
+TEST_F(MainWindowScalingTest, PlainMessageIsWholeAtThisScale) {
+  for (const TMessageKind kind : {mkCustom, mkError}) {
+    SCOPED_TRACE(kind);
+    TMessageForm* dialog = BuildMessageDialog("ExitWindowsEx", kind, TDialogButtons{dbOK});
+    const HWND window = dialog->Handle();
+    const RECT client = ClientOf(window);
+    EXPECT_EQ(WindowStyle(window) & (WS_HSCROLL | WS_VSCROLL), 0u);
+    TControl* message = static_cast<TControl*>(dialog->FindOwned("Message"));
+    ASSERT_NE(message, nullptr);
+    EXPECT_TRUE(Inside(message->BoundsRect(), client));
+    const HWND ok = static_cast<TWinControl*>(dialog->FindOwned("OK"))->Handle();
+    EXPECT_TRUE(Inside(RectInParent(ok), client));
+    EXPECT_LE(TextExtent(ok).cx + 4, ClientOf(ok).right);
+    if (TControl* image = static_cast<TControl*>(dialog->FindOwned("Image"))) {
+      // The system's icon of this scale, whole, beside the text rather than under it.
+      EXPECT_EQ(image->Width(), GetSystemMetrics(SM_CXICON));
+      EXPECT_EQ(image->Height(), GetSystemMetrics(SM_CYICON));
+      EXPECT_TRUE(Inside(image->BoundsRect(), client));
+      EXPECT_LE(image->Left() + image->Width(), message->Left());
+    }
+    dialog->Free();
+  }
 }
 
 TEST_F(MainWindowScalingTest, NoScalingFlagOutlivesTheLoad) {
@@ -148,6 +285,78 @@ TEST_F(MainWindowScalingTest, NoScalingFlagOutlivesTheLoad) {
     }
   }
   form->Free();
+}
+
+// A window of its own moved to a monitor of twice the resolution and back, as the system
+// tells it: WM_DPICHANGED with the new resolution and the rectangle to take.
+class MainWindowMovedTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    form_ = New<TForm1>(Application);
+    for (const ControlRow& row : StoredControls())
+      before_.push_back(BoundsInParent(Control(row.name)->Handle()));
+  }
+  void TearDown() override { form_->Free(); }
+
+  TWinControl* Control(std::string_view name) const {
+    return static_cast<TWinControl*>(form_->FindOwned(name));
+  }
+  // Sends the change and answers the rectangle it suggested.
+  RECT MoveTo(int pixelsPerInch) const {
+    const RECT now = ScreenRect(form_->Handle());
+    const int old = form_->PixelsPerInch();
+    RECT suggested{now.left, now.top, now.left + MulDiv(now.right - now.left, pixelsPerInch, old),
+                   now.top + MulDiv(now.bottom - now.top, pixelsPerInch, old)};
+    SendMessageA(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(pixelsPerInch, pixelsPerInch),
+                 reinterpret_cast<LPARAM>(&suggested));
+    return suggested;
+  }
+
+  TForm1* form_ = nullptr;
+  std::vector<Bounds> before_;
+};
+
+TEST_F(MainWindowMovedTest, FormAndControlsRescaleByTheRatioOfResolutions) {
+  const int old = form_->PixelsPerInch();
+  const int fontHeight = form_->Font()->Height();
+  const RECT suggested = MoveTo(2 * old);
+  EXPECT_EQ(form_->PixelsPerInch(), 2 * old);
+  EXPECT_EQ(form_->Font()->Height(), 2 * fontHeight);
+  EXPECT_EQ(ScreenBounds(form_->Handle()), BoundsOf(suggested));
+  EXPECT_EQ(WindowStyle(form_->Handle()) & (WS_HSCROLL | WS_VSCROLL), 0u);
+  for (std::size_t i = 0; i < StoredControls().size(); ++i) {
+    const ControlRow& row = StoredControls()[i];
+    SCOPED_TRACE(row.name);
+    const HWND window = Control(row.name)->Handle();
+    // Fields take the height of their new font, and spin buttons dock to them.
+    const std::string_view kind = row.className;
+    if (kind != "TEdit" && kind != "TUpDown") {
+      const Bounds& was = before_[i];
+      EXPECT_EQ(BoundsInParent(window),
+                (Bounds{2 * was.left, 2 * was.top, 2 * was.width, 2 * was.height}));
+    }
+    EXPECT_TRUE(Inside(RectInParent(window), ClientOf(GetParent(window))));
+    if (kind == "TBitBtn") {
+      auto* button = static_cast<TBitBtn*>(Control(row.name));
+      EXPECT_EQ(button->Glyph()->Height(), KindGlyph(bkOK, 2 * old)->Height());
+    }
+  }
+}
+
+TEST_F(MainWindowMovedTest, MovingBackRestoresEveryControl) {
+  const int old = form_->PixelsPerInch();
+  const int fontHeight = form_->Font()->Height();
+  MoveTo(2 * old);
+  MoveTo(old);
+  EXPECT_EQ(form_->PixelsPerInch(), old);
+  EXPECT_EQ(form_->Font()->Height(), fontHeight);
+  for (std::size_t i = 0; i < StoredControls().size(); ++i) {
+    const ControlRow& row = StoredControls()[i];
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(BoundsInParent(Control(row.name)->Handle()), before_[i]);
+  }
+  EXPECT_EQ(static_cast<TBitBtn*>(Control("Start"))->Glyph()->Height(), ThisScale().glyphHeight);
 }
 
 }  // namespace
