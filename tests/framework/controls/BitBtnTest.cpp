@@ -83,6 +83,49 @@ TEST_F(BitBtnTest, KindReadsCustomOnceGlyphReplaced) {
   EXPECT_EQ(button->Kind(), bkCustom);
 }
 
+// A button must behave alike whether or not anyone read Kind since its values changed.
+TEST_F(BitBtnTest, SettingTheKindAgainRestoresValuesChangedSince) {
+  for (bool readFirst : {false, true}) {
+    SCOPED_TRACE(readFirst ? "Kind read before" : "Kind not read before");
+    auto* button = Make<TBitBtn>();
+    button->SetKind(bkOK);
+    button->SetDefault(false);
+    button->SetModalResult(7);
+    if (readFirst) {
+      EXPECT_EQ(button->Kind(), bkCustom);
+    }
+
+    button->SetKind(bkOK);
+
+    EXPECT_TRUE(button->Default());
+    EXPECT_EQ(button->ModalResult(), 1);
+    EXPECT_EQ(button->Kind(), bkOK);
+    Free(button);
+  }
+}
+
+TEST_F(BitBtnTest, CloseButtonWhoseValuesChangedClicksLikeAnyOther) {
+  for (bool readFirst : {false, true}) {
+    SCOPED_TRACE(readFirst ? "Kind read before" : "Kind not read before");
+    auto* button = Make<TBitBtn>();
+    button->SetKind(bkClose);
+    button->SetModalResult(2);
+    if (readFirst) {
+      EXPECT_EQ(button->Kind(), bkCustom);
+    }
+    TEventCounter clicks;
+    button->SetOnClick(clicks.Event());
+
+    button->ClickControl();
+    PumpMessages();
+
+    EXPECT_EQ(clicks.count, 1);
+    EXPECT_EQ(form->ModalResult(), 2);
+    EXPECT_TRUE(form->Visible()) << "the form was closed";
+    Free(button);
+  }
+}
+
 TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
   StreamBuilder stored;
   stored.Signature().Object("TStoredButtonForm", "StoredButtonForm").End();
