@@ -321,6 +321,61 @@ TEST_F(BitBtnTest, LoneGlyphIsCentredInsideSystemFrame) {
   EXPECT_EQ(glyph.y, 4);
 }
 
+// Every face a user sees on a button without a caption, 75 x 31: whether the one-pixel frame
+// of the default look surrounds it, whether the dotted focus rectangle is drawn, which of the
+// two pictures shows and whether the press moved it by a pixel.
+struct FaceCase {
+  const char* name;
+  UINT itemState;
+  bool defaultLook;
+  bool enabled;
+  bool framed;
+  bool focusRectangle;
+  int glyphShift;
+};
+
+TEST_F(BitBtnTest, EveryFaceShowsItsFrameFocusAndGlyph) {
+  const FaceCase cases[] = {
+      {"normal", 0, false, true, false, false, 0},
+      {"pressed", ODS_SELECTED, false, true, false, false, 1},
+      {"default look", 0, true, true, true, false, 0},
+      {"focused", ODS_FOCUS, true, true, true, true, 0},
+      {"focused and pressed", ODS_FOCUS | ODS_SELECTED, true, true, true, true, 1},
+      {"disabled", ODS_DISABLED, false, false, false, false, 0},
+  };
+  const COLORREF frame = ColorToRGB(clWindowFrame);
+  const COLORREF face = ColorToRGB(clBtnFace);
+  for (const FaceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* button = Make<TBitBtn>();
+    button->ChangeBounds(8, 8, 75, 31);
+    button->SetKind(bkOK);
+    button->SetCaption("");
+    button->SetButtonStyle(c.defaultLook);
+    button->SetEnabled(c.enabled);
+
+    const Picture picture = RenderFace(button, c.itemState);
+
+    EXPECT_EQ(picture.At(0, 0) == frame, c.framed);
+    EXPECT_NE(picture.At(1, 1), frame) << "the frame is one pixel wide";
+    // A pressed face without the frame is a flat shadow line on the face colour.
+    if (c.glyphShift && !c.framed) {
+      EXPECT_EQ(picture.At(0, 0), ColorToRGB(clBtnShadow));
+    }
+    // The focus rectangle lies 4 pixels inside; its left side is clear of the glyph.
+    int dotted = 0;
+    for (int y = 5; y < 26; ++y)
+      if (picture.At(4, y) != face) ++dotted;
+    EXPECT_EQ(dotted > 4, c.focusRectangle) << dotted << " pixels off the face colour";
+    // Centred in what the frames leave (see LoneGlyphIsCentredInsideSystemFrame), below the
+    // focus rectangle's top, moved down and right by a press.
+    const POINT at = picture.Find(ExpectedGlyph(bkOK, !c.enabled), RECT{0, 0, 75, 31});
+    EXPECT_EQ(at.x, 29 + c.glyphShift);
+    EXPECT_EQ(at.y, 7 + c.glyphShift);
+    Free(button);
+  }
+}
+
 TEST_F(BitBtnTest, DisablingRepaintsButton) {
   auto* button = Make<TBitBtn>();
   button->SetKind(bkAbort);
