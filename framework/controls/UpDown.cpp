@@ -112,9 +112,10 @@ void TCustomUpDown::CreateParams(TCreateParams& params) {
 }
 
 void TCustomUpDown::CreateWnd() {
-  // Attaching lets the window system size the spin button as it likes; it keeps its own.
-  const std::int32_t width = Width();
   TWinControl::CreateWnd();
+  // Attaching lets the window system size the spin button as it likes; it keeps the width
+  // its window was made with.
+  const std::int32_t width = Width();
   if (associate_) Attach(associate_);
   SetWidth(width);
   SendRange();
@@ -159,7 +160,7 @@ void TCustomUpDown::SendIncrement() {
 // --- The associated field ---------------------------------------------------------------------
 
 void TCustomUpDown::SetAssociate(TWinControl* value) {
-  if (value == associate_) return;
+  // The field it already has is detached, attached again and rewritten like any other.
   if (value && Parent())
     for (TWinControl* sibling : Parent()->WindowedChildren())
       if (sibling != this && sibling->InheritsFrom(TCustomUpDown::StaticClass) &&
@@ -175,11 +176,15 @@ void TCustomUpDown::SetAssociate(TWinControl* value) {
   if (!value || value->Parent() != Parent() || value->InheritsFrom(TCustomUpDown::StaticClass) ||
       IsListLike(value))
     return;
+  // The field is to show the spin button's position. Read before the field is attached: from
+  // then on the system's up-down control answers the number in the field's text as its
+  // position (an empty text as 0), seen on Wine 8.0.
+  const std::int16_t position = Position();
   if (HandleAllocated()) Attach(value);
   associate_ = value;
   // The field may be destroyed first; its removal notice must reach this spin button.
   value->WatchFree(this);
-  if (value->InheritsFrom(TCustomEdit::StaticClass)) value->SetText(IntToStr(position_));
+  if (value->InheritsFrom(TCustomEdit::StaticClass)) value->SetText(IntToStr(position));
 }
 
 void TCustomUpDown::Detach() {

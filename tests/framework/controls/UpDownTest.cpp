@@ -66,6 +66,20 @@ HWND Buddy(TCustomUpDown* spin) {
   return reinterpret_cast<HWND>(SendMessageA(spin->Handle(), UDM_GETBUDDY, 0, 0));
 }
 
+// A spin button whose window comes out wider than asked, as a system control that sizes
+// itself when it is made would.
+class TWidenedUpDown : public TUpDown {
+ public:
+  using TUpDown::TUpDown;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& params) override {
+    TUpDown::CreateWindowHandle(params);
+    SetWindowPos(Handle(), nullptr, 0, 0, 20, params.Height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+};
+
 // Records the spin button's events.
 class SpinEvents : public TObject {
  public:
@@ -230,6 +244,38 @@ TEST_F(UpDownTest, AssociatingWritesThePositionIntoTheField) {
   spin->SetPosition(4);
   spin->SetAssociate(edit);
   EXPECT_EQ(edit->Text(), "4");
+}
+
+TEST_F(UpDownTest, AssociatingTheSameFieldAgainAttachesAndRewritesIt) {
+  MakePair();
+  edit->SetText("5");  // as the countdown writes it
+
+  spin->SetAssociate(edit);
+
+  EXPECT_EQ(edit->Text(), "0");
+  EXPECT_EQ(Buddy(spin), edit->Handle());
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{8, 8, 41, 21}));
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, 21}));
+}
+
+TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {
+  edit = Make<TEdit>(form, 8, 8, 41, 21);
+  spin = Make<TUpDown>(form, 49, 8, 16, 21);
+  // Moved behind the object's back, as anyone may with the window's own message.
+  SendMessageA(spin->Handle(), UDM_SETPOS, 0, MAKELPARAM(7, 0));
+  spin->SetAssociate(edit);
+  EXPECT_EQ(edit->Text(), "7");
+}
+
+TEST_F(UpDownTest, SpinButtonKeepsTheWidthItsWindowWasMadeWith) {
+  edit = Make<TEdit>(form, 8, 8, 41, 21);
+  spin = New<TWidenedUpDown>(form);
+  spin->ChangeBounds(49, 8, 16, 21);
+  spin->SetAssociate(edit);
+  spin->SetParentControl(form);
+  ASSERT_TRUE(spin->HandleAllocated());
+  EXPECT_EQ(spin->Width(), 20);
+  EXPECT_EQ(BoundsInParent(spin->Handle()).width, 20);
 }
 
 TEST_F(UpDownTest, SecondSpinButtonForTheSameFieldRaises) {
