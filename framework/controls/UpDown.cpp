@@ -314,6 +314,13 @@ void TCustomUpDown::OnReflectedNotify(TMessage& message) {
     Inherited<TCustomUpDown>(message);
     return;
   }
+  // A disabled spin button changes nothing. Its window takes no clicks, but the system's
+  // up-down control still steps the position (and the field) on an arrow key pressed in the
+  // field: seen on Wine 8.0. Refusing the step stops it.
+  if (!Enabled()) {
+    message.Result = 1;
+    return;
+  }
   // The program may have rewritten the field since the last step; the step starts from
   // the number the user sees.
   std::int32_t shown = 0;

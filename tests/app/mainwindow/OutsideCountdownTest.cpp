@@ -226,6 +226,31 @@ TEST_F(OutsideCountdownTest, BadTextInAFieldIsShownAndTheCountdownGoesOnOnceItIs
   EXPECT_TRUE(ButtonsSettleAt(kStopped));
 }
 
+TEST_F(OutsideCountdownTest, ArrowKeysDoNotStepAFieldWhileItsSpinButtonIsDisabled) {
+  ASSERT_TRUE(countdown_.ChooseDoorOpening());
+  ClickUpArrow(countdown_.minutesSpin);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(countdown_.minutes) == L"1"; }));
+  // With the spin buttons enabled, the arrow keys in a field step it.
+  ClickMiddleOf(countdown_.minutes);
+  PressKey(VK_UP);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(countdown_.minutes) == L"2"; }))
+      << "the key did not reach the field";
+
+  ClickMiddleOf(countdown_.start);
+  ASSERT_TRUE(ButtonsSettleAt(kRunning));
+  ClickMiddleOf(countdown_.pause);
+  ASSERT_TRUE(ButtonsSettleAt(kStopped));
+  const std::wstring paused = countdown_.Time();
+
+  ClickMiddleOf(countdown_.minutes);
+  for (int i = 0; i < 3; ++i)
+    PressKey(VK_UP);
+  ClickMiddleOf(countdown_.seconds);
+  PressKey(VK_DOWN);
+  Sleep(500);
+  EXPECT_TRUE(countdown_.Time() == paused);
+}
+
 // --- Closing ----------------------------------------------------------------------------------
 
 TEST_F(OutsideCountdownTest, ExitButtonDuringACountdownEndsTheProgramWithZero) {

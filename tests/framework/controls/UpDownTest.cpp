@@ -229,6 +229,22 @@ TEST_F(UpDownTest, StepStartsFromTheNumberTheFieldShows) {
   EXPECT_EQ(events.clicks, std::vector<TUDBtnType>{btNext});
 }
 
+// The system's up-down control steps on an arrow key in its field even while disabled (seen
+// on Wine 8.0); a disabled spin button must leave the field alone.
+TEST_F(UpDownTest, ArrowKeysInTheFieldStepItOnlyWhileTheSpinButtonIsEnabled) {
+  MakePair();
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    spin->SetEnabled(enabled);
+    edit->SetText("5");
+    for (WPARAM key : {VK_UP, VK_UP, VK_DOWN}) {
+      SendMessageA(edit->Handle(), WM_KEYDOWN, key, 1);
+      SendMessageA(edit->Handle(), WM_KEYUP, key, 0xC0000001);
+    }
+    EXPECT_EQ(edit->Text(), enabled ? "6" : "5");
+  }
+}
+
 TEST_F(UpDownTest, IncrementSetOnTheWindowIsTheStep) {
   MakePair();
   spin->SetIncrement(5);
