@@ -226,6 +226,24 @@ TEST_F(OutsideCountdownTest, BadTextInAFieldIsShownAndTheCountdownGoesOnOnceItIs
   EXPECT_TRUE(ButtonsSettleAt(kStopped));
 }
 
+TEST_F(OutsideCountdownTest, BadTextInAFieldShowsOneBoxAtATimeAndTheTicksGoOnAfterIt) {
+  ASSERT_TRUE(countdown_.ChooseDoorOpening());
+  SendMessageA(countdown_.seconds, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  ClickMiddleOf(countdown_.start);
+  ASSERT_TRUE(WaitFor([&] { return ErrorBoxes().size() == 1; }, 5000)) << "no error box";
+  const HWND box = ErrorBoxes().front();
+
+  // Ticks fall due while the box is up: none of them may bring another box.
+  Sleep(3500);
+  EXPECT_EQ(ErrorBoxes().size(), 1u);
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(WaitFor([&] { return ErrorBoxes().size() == 1; }, 3000))
+      << "no tick came after the box was closed";
+  EXPECT_TRUE(ButtonsSettleAt(kRunning));
+}
+
 TEST_F(OutsideCountdownTest, ArrowKeysDoNotStepAFieldWhileItsSpinButtonIsDisabled) {
   ASSERT_TRUE(countdown_.ChooseDoorOpening());
   ClickUpArrow(countdown_.minutesSpin);
