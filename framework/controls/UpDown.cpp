@@ -112,10 +112,12 @@ void TCustomUpDown::CreateParams(TCreateParams& params) {
 }
 
 void TCustomUpDown::CreateWnd() {
-  TWinControl::CreateWnd();
-  // Attaching lets the window system size the spin button as it likes; it keeps the width
-  // its window was made with.
+  // Attaching lets the window system size the spin button as it likes; it keeps its own.
+  // The width is noted before the window is made: the system's up-down control takes its
+  // default width as soon as its window exists (seen on Wine 8.0), which would lose the
+  // width a scaled form gave the spin button.
   const std::int32_t width = Width();
+  TWinControl::CreateWnd();
   if (associate_) Attach(associate_);
   SetWidth(width);
   SendRange();

@@ -66,20 +66,6 @@ HWND Buddy(TCustomUpDown* spin) {
   return reinterpret_cast<HWND>(SendMessageA(spin->Handle(), UDM_GETBUDDY, 0, 0));
 }
 
-// A spin button whose window comes out wider than asked, as a system control that sizes
-// itself when it is made would.
-class TWidenedUpDown : public TUpDown {
- public:
-  using TUpDown::TUpDown;
-
- protected:
-  void CreateWindowHandle(const TCreateParams& params) override {
-    TUpDown::CreateWindowHandle(params);
-    SetWindowPos(Handle(), nullptr, 0, 0, 20, params.Height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-};
-
 // Records the spin button's events.
 class SpinEvents : public TObject {
  public:
@@ -283,15 +269,21 @@ TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {
   EXPECT_EQ(edit->Text(), "7");
 }
 
-TEST_F(UpDownTest, SpinButtonKeepsTheWidthItsWindowWasMadeWith) {
-  edit = Make<TEdit>(form, 8, 8, 41, 21);
-  spin = New<TWidenedUpDown>(form);
-  spin->ChangeBounds(49, 8, 16, 21);
-  spin->SetAssociate(edit);
-  spin->SetParentControl(form);
-  ASSERT_TRUE(spin->HandleAllocated());
-  EXPECT_EQ(spin->Width(), 20);
-  EXPECT_EQ(BoundsInParent(spin->Handle()).width, 20);
+// The system's up-down control takes a width of its own when its window is made (seen on
+// Wine 8.0); the spin button keeps the width it was given, as a scaled form gives it.
+TEST_F(UpDownTest, SpinButtonKeepsItsWidthWhenItsWindowIsMade) {
+  for (bool associated : {false, true}) {
+    SCOPED_TRACE(associated ? "with a field" : "alone");
+    TEdit* field = Make<TEdit>(form, 8, 8, 41, 21);
+    auto* buttons = New<TUpDown>(form);
+    buttons->ChangeBounds(49, 8, 20, 21);
+    if (associated) buttons->SetAssociate(field);
+    buttons->SetParentControl(form);
+    EXPECT_EQ(buttons->Width(), 20);
+    EXPECT_EQ(BoundsInParent(buttons->Handle()).width, 20);
+    Free(buttons);
+    Free(field);
+  }
 }
 
 TEST_F(UpDownTest, SecondSpinButtonForTheSameFieldRaises) {
