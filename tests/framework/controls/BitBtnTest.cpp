@@ -84,47 +84,48 @@ TEST_F(BitBtnTest, KindReadsCustomOnceGlyphReplaced) {
 }
 
 // A button must behave alike whether or not anyone read Kind since its values changed.
-TEST_F(BitBtnTest, SettingTheKindAgainRestoresValuesChangedSince) {
-  for (bool readFirst : {false, true}) {
-    SCOPED_TRACE(readFirst ? "Kind read before" : "Kind not read before");
+class BitBtnChangedKindTest : public ButtonsTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  // A button of the kind whose modal result was changed since, with Kind read or not.
+  TBitBtn* ChangedButton(TBitBtnKind kind) {
     auto* button = Make<TBitBtn>();
-    button->SetKind(bkOK);
-    button->SetDefault(false);
+    button->SetKind(kind);
     button->SetModalResult(7);
-    if (readFirst) {
+    if (GetParam()) {
       EXPECT_EQ(button->Kind(), bkCustom);
     }
-
-    button->SetKind(bkOK);
-
-    EXPECT_TRUE(button->Default());
-    EXPECT_EQ(button->ModalResult(), 1);
-    EXPECT_EQ(button->Kind(), bkOK);
-    Free(button);
+    return button;
   }
+};
+
+TEST_P(BitBtnChangedKindTest, SettingTheKindAgainRestoresItsValues) {
+  TBitBtn* button = ChangedButton(bkOK);
+  button->SetDefault(false);
+
+  button->SetKind(bkOK);
+
+  EXPECT_TRUE(button->Default());
+  EXPECT_EQ(button->ModalResult(), 1);
+  EXPECT_EQ(button->Kind(), bkOK);
 }
 
-TEST_F(BitBtnTest, CloseButtonWhoseValuesChangedClicksLikeAnyOther) {
-  for (bool readFirst : {false, true}) {
-    SCOPED_TRACE(readFirst ? "Kind read before" : "Kind not read before");
-    auto* button = Make<TBitBtn>();
-    button->SetKind(bkClose);
-    button->SetModalResult(2);
-    if (readFirst) {
-      EXPECT_EQ(button->Kind(), bkCustom);
-    }
-    TEventCounter clicks;
-    button->SetOnClick(clicks.Event());
+TEST_P(BitBtnChangedKindTest, CloseButtonClicksLikeAnyOther) {
+  TBitBtn* button = ChangedButton(bkClose);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
 
-    button->ClickControl();
-    PumpMessages();
+  button->ClickControl();
+  PumpMessages();
 
-    EXPECT_EQ(clicks.count, 1);
-    EXPECT_EQ(form->ModalResult(), 2);
-    EXPECT_TRUE(form->Visible()) << "the form was closed";
-    Free(button);
-  }
+  EXPECT_EQ(clicks.count, 1);
+  EXPECT_EQ(form->ModalResult(), 7);
+  EXPECT_TRUE(form->Visible()) << "the form was closed";
 }
+
+INSTANTIATE_TEST_SUITE_P(KindRead, BitBtnChangedKindTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Read" : "NotRead";
+                         });
 
 TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
   StreamBuilder stored;
