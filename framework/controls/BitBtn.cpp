@@ -560,7 +560,9 @@ TBitBtnKind TBitBtn::Kind() const {
 }
 
 void TBitBtn::SetKind(TBitBtnKind kind) {
-  if (kind == kind_) return;
+  // Compared with the kind as it reads: a kind whose values were changed since is bkCustom,
+  // and setting it again gives the button its values back.
+  if (kind == Kind()) return;
   if (kind != bkCustom) {
     const BitBtnKindInfo& info = KindInfo(kind);
     SetDefault(info.isDefault);
@@ -654,7 +656,7 @@ void TBitBtn::SetButtonStyle(bool isDefault) {
 }
 
 void TBitBtn::ClickControl() {
-  if (kind_ == bkClose) {
+  if (Kind() == bkClose) {
     if (TCustomForm* form = ParentCustomForm(this)) {
       form->Close();
       return;

@@ -67,8 +67,6 @@ void TCustomPanel::CreateParams(TCreateParams& params) {
     else
       params.Style |= WS_BORDER;
   }
-  // A resize repaints what FullRepaint asks for, not always everything.
-  params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TCustomPanel::SetAlignment(TAlignment value) {

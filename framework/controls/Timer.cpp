@@ -2,6 +2,7 @@
 
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 
 namespace sx {
@@ -61,6 +62,7 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
 }
 
 TTimer::~TTimer() {
+  if (tick_) *tick_ = true;
   // Normally TearDown has released the window already.
   ReleaseWindow();
 }
@@ -115,17 +117,28 @@ void TTimer::FireTimer() {
 }
 
 void TTimer::TimerWindowProc(TMessage& message) {
-  if (message.Msg == WM_TIMER) {
-    // A failing handler is reported and the timer keeps running: the next tick comes as
-    // usual.
-    try {
-      FireTimer();
-    } catch (...) {
-      ReportCurrentException(this);
-    }
+  if (message.Msg != WM_TIMER) {
+    message.Result = DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
     return;
   }
-  message.Result = DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
+  // A tick that comes while the previous one is still being processed (its handler, or the
+  // box that reports its error, runs a message loop) is dropped, as the system drops ticks
+  // that fall due while the thread is busy. Otherwise a handler that fails on every tick
+  // would stack one error box inside the loop of the last, without end.
+  if (tick_) return;
+  bool destroyed = false;
+  tick_ = &destroyed;
+  // The handler may destroy the timer; then there is nothing left to reset.
+  const Finally endTick([&] {
+    if (!destroyed) tick_ = nullptr;
+  });
+  // A failing handler is reported and the timer keeps running: the next tick comes as
+  // usual.
+  try {
+    FireTimer();
+  } catch (...) {
+    ReportCurrentException(this);
+  }
 }
 
 }  // namespace sx

@@ -34,7 +34,8 @@ class TTimer : public TComponent {
 
   // Called once per timer message; calls the handler, if any.
   virtual void FireTimer();
-  // The message method of the hidden window.
+  // The message method of the hidden window. A timer message that comes while the last
+  // tick's handler, or the report of its error, is still running is dropped.
   void TimerWindowProc(TMessage& message);
 
   void TearDown() override;
@@ -55,6 +56,8 @@ class TTimer : public TComponent {
   TNotifyEvent onTimer_;
   HWND window_ = nullptr;
   WindowEntry entry_;
+  // While a tick is processed: where to note that the timer was destroyed meanwhile.
+  bool* tick_ = nullptr;
 };
 
 }  // namespace sx

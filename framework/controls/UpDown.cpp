@@ -113,6 +113,9 @@ void TCustomUpDown::CreateParams(TCreateParams& params) {
 
 void TCustomUpDown::CreateWnd() {
   // Attaching lets the window system size the spin button as it likes; it keeps its own.
+  // The width is noted before the window is made: the system's up-down control takes its
+  // default width as soon as its window exists (seen on Wine 8.0), which would lose the
+  // width a scaled form gave the spin button.
   const std::int32_t width = Width();
   TWinControl::CreateWnd();
   if (associate_) Attach(associate_);
@@ -159,7 +162,7 @@ void TCustomUpDown::SendIncrement() {
 // --- The associated field ---------------------------------------------------------------------
 
 void TCustomUpDown::SetAssociate(TWinControl* value) {
-  if (value == associate_) return;
+  // The field it already has is detached, attached again and rewritten like any other.
   if (value && Parent())
     for (TWinControl* sibling : Parent()->WindowedChildren())
       if (sibling != this && sibling->InheritsFrom(TCustomUpDown::StaticClass) &&
@@ -175,11 +178,15 @@ void TCustomUpDown::SetAssociate(TWinControl* value) {
   if (!value || value->Parent() != Parent() || value->InheritsFrom(TCustomUpDown::StaticClass) ||
       IsListLike(value))
     return;
+  // The field is to show the spin button's position. Read before the field is attached: from
+  // then on the system's up-down control answers the number in the field's text as its
+  // position (an empty text as 0), seen on Wine 8.0.
+  const std::int16_t position = Position();
   if (HandleAllocated()) Attach(value);
   associate_ = value;
   // The field may be destroyed first; its removal notice must reach this spin button.
   value->WatchFree(this);
-  if (value->InheritsFrom(TCustomEdit::StaticClass)) value->SetText(IntToStr(position_));
+  if (value->InheritsFrom(TCustomEdit::StaticClass)) value->SetText(IntToStr(position));
 }
 
 void TCustomUpDown::Detach() {
@@ -307,6 +314,13 @@ void TCustomUpDown::OnReflectedNotify(TMessage& message) {
   auto* change = reinterpret_cast<NMUPDOWN*>(message.LParam);
   if (!change || change->hdr.code != static_cast<UINT>(UDN_DELTAPOS)) {
     Inherited<TCustomUpDown>(message);
+    return;
+  }
+  // A disabled spin button changes nothing. Its window takes no clicks, but the system's
+  // up-down control still steps the position (and the field) on an arrow key pressed in the
+  // field: seen on Wine 8.0. Refusing the step stops it.
+  if (!Enabled()) {
+    message.Result = 1;
     return;
   }
   // The program may have rewritten the field since the last step; the step starts from

@@ -226,6 +226,49 @@ TEST_F(OutsideCountdownTest, BadTextInAFieldIsShownAndTheCountdownGoesOnOnceItIs
   EXPECT_TRUE(ButtonsSettleAt(kStopped));
 }
 
+TEST_F(OutsideCountdownTest, BadTextInAFieldShowsOneBoxAtATimeAndTheTicksGoOnAfterIt) {
+  ASSERT_TRUE(countdown_.ChooseDoorOpening());
+  SendMessageA(countdown_.seconds, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  ClickMiddleOf(countdown_.start);
+  ASSERT_TRUE(WaitFor([&] { return ErrorBoxes().size() == 1; }, 5000)) << "no error box";
+  const HWND box = ErrorBoxes().front();
+
+  // Ticks fall due while the box is up: none of them may bring another box.
+  Sleep(3500);
+  EXPECT_EQ(ErrorBoxes().size(), 1u);
+
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(WaitFor([&] { return ErrorBoxes().size() == 1; }, 3000))
+      << "no tick came after the box was closed";
+  EXPECT_TRUE(ButtonsSettleAt(kRunning));
+}
+
+TEST_F(OutsideCountdownTest, ArrowKeysDoNotStepAFieldWhileItsSpinButtonIsDisabled) {
+  ASSERT_TRUE(countdown_.ChooseDoorOpening());
+  ClickUpArrow(countdown_.minutesSpin);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(countdown_.minutes) == L"1"; }));
+  // With the spin buttons enabled, the arrow keys in a field step it.
+  ClickMiddleOf(countdown_.minutes);
+  PressKey(VK_UP);
+  ASSERT_TRUE(WaitFor([&] { return TextOf(countdown_.minutes) == L"2"; }))
+      << "the key did not reach the field";
+
+  ClickMiddleOf(countdown_.start);
+  ASSERT_TRUE(ButtonsSettleAt(kRunning));
+  ClickMiddleOf(countdown_.pause);
+  ASSERT_TRUE(ButtonsSettleAt(kStopped));
+  const std::wstring paused = countdown_.Time();
+
+  ClickMiddleOf(countdown_.minutes);
+  for (int i = 0; i < 3; ++i)
+    PressKey(VK_UP);
+  ClickMiddleOf(countdown_.seconds);
+  PressKey(VK_DOWN);
+  Sleep(500);
+  EXPECT_TRUE(countdown_.Time() == paused);
+}
+
 // --- Closing ----------------------------------------------------------------------------------
 
 TEST_F(OutsideCountdownTest, ExitButtonDuringACountdownEndsTheProgramWithZero) {

@@ -24,6 +24,13 @@ struct StyleRule {
   DWORD requiredEx;
 };
 
+// Every windowed control's class redraws on a resize and takes double-clicks; the spin
+// buttons' class only takes double-clicks.
+DWORD ClassStyleFor(const ControlRow& row) {
+  return row.className == std::string_view("TUpDown") ? DWORD{CS_DBLCLKS}
+                                                      : DWORD{CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS};
+}
+
 StyleRule RuleFor(const ControlRow& row) {
   const std::string_view kind = row.className;
   const std::string_view name = row.name;
@@ -94,6 +101,7 @@ TEST_F(OutsideTest, MainWindowHoldsExactlyTheStoredControls) {
       EXPECT_EQ(style & rule.forbidden, 0u);
     }
     EXPECT_EQ(WindowExStyle(window) & rule.requiredEx, rule.requiredEx);
+    EXPECT_EQ(GetClassLongA(window, GCL_STYLE), ClassStyleFor(row));
   }
 }
 

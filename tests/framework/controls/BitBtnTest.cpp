@@ -83,6 +83,50 @@ TEST_F(BitBtnTest, KindReadsCustomOnceGlyphReplaced) {
   EXPECT_EQ(button->Kind(), bkCustom);
 }
 
+// A button must behave alike whether or not anyone read Kind since its values changed.
+class BitBtnChangedKindTest : public ButtonsTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  // A button of the kind whose modal result was changed since, with Kind read or not.
+  TBitBtn* ChangedButton(TBitBtnKind kind) {
+    auto* button = Make<TBitBtn>();
+    button->SetKind(kind);
+    button->SetModalResult(7);
+    if (GetParam()) {
+      EXPECT_EQ(button->Kind(), bkCustom);
+    }
+    return button;
+  }
+};
+
+TEST_P(BitBtnChangedKindTest, SettingTheKindAgainRestoresItsValues) {
+  TBitBtn* button = ChangedButton(bkOK);
+  button->SetDefault(false);
+
+  button->SetKind(bkOK);
+
+  EXPECT_TRUE(button->Default());
+  EXPECT_EQ(button->ModalResult(), 1);
+  EXPECT_EQ(button->Kind(), bkOK);
+}
+
+TEST_P(BitBtnChangedKindTest, CloseButtonClicksLikeAnyOther) {
+  TBitBtn* button = ChangedButton(bkClose);
+  TEventCounter clicks;
+  button->SetOnClick(clicks.Event());
+
+  button->ClickControl();
+  PumpMessages();
+
+  EXPECT_EQ(clicks.count, 1);
+  EXPECT_EQ(form->ModalResult(), 7);
+  EXPECT_TRUE(form->Visible()) << "the form was closed";
+}
+
+INSTANTIATE_TEST_SUITE_P(KindRead, BitBtnChangedKindTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Read" : "NotRead";
+                         });
+
 TEST_F(BitBtnTest, StoredCaptionBeforeKindSurvivesLoading) {
   StreamBuilder stored;
   stored.Signature().Object("TStoredButtonForm", "StoredButtonForm").End();
@@ -276,6 +320,61 @@ TEST_F(BitBtnTest, LoneGlyphIsCentredInsideSystemFrame) {
   // spacing: x = 2 + (71 - 18 + 1) div 2, y = 2 + (21 - 18 + 1) div 2.
   EXPECT_EQ(glyph.x, 29);
   EXPECT_EQ(glyph.y, 4);
+}
+
+// Every face a user sees on a button without a caption, 75 x 31: whether the one-pixel frame
+// of the default look surrounds it, whether the dotted focus rectangle is drawn, which of the
+// two pictures shows and whether the press moved it by a pixel.
+struct FaceCase {
+  const char* name;
+  UINT itemState;
+  bool defaultLook;
+  bool enabled;
+  bool framed;
+  bool focusRectangle;
+  int glyphShift;
+};
+
+TEST_F(BitBtnTest, EveryFaceShowsItsFrameFocusAndGlyph) {
+  const FaceCase cases[] = {
+      {"normal", 0, false, true, false, false, 0},
+      {"pressed", ODS_SELECTED, false, true, false, false, 1},
+      {"default look", 0, true, true, true, false, 0},
+      {"focused", ODS_FOCUS, true, true, true, true, 0},
+      {"focused and pressed", ODS_FOCUS | ODS_SELECTED, true, true, true, true, 1},
+      {"disabled", ODS_DISABLED, false, false, false, false, 0},
+  };
+  const COLORREF frame = ColorToRGB(clWindowFrame);
+  const COLORREF face = ColorToRGB(clBtnFace);
+  for (const FaceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* button = Make<TBitBtn>();
+    button->ChangeBounds(8, 8, 75, 31);
+    button->SetKind(bkOK);
+    button->SetCaption("");
+    button->SetButtonStyle(c.defaultLook);
+    button->SetEnabled(c.enabled);
+
+    const Picture picture = RenderFace(button, c.itemState);
+
+    EXPECT_EQ(picture.At(0, 0) == frame, c.framed);
+    EXPECT_NE(picture.At(1, 1), frame) << "the frame is one pixel wide";
+    // A pressed face without the frame is a flat shadow line on the face colour.
+    if (c.glyphShift && !c.framed) {
+      EXPECT_EQ(picture.At(0, 0), ColorToRGB(clBtnShadow));
+    }
+    // The focus rectangle lies 4 pixels inside; its left side is clear of the glyph.
+    int dotted = 0;
+    for (int y = 5; y < 26; ++y)
+      if (picture.At(4, y) != face) ++dotted;
+    EXPECT_EQ(dotted > 4, c.focusRectangle) << dotted << " pixels off the face colour";
+    // Centred in what the frames leave (see LoneGlyphIsCentredInsideSystemFrame), below the
+    // focus rectangle's top, moved down and right by a press.
+    const POINT at = picture.Find(ExpectedGlyph(bkOK, !c.enabled), RECT{0, 0, 75, 31});
+    EXPECT_EQ(at.x, 29 + c.glyphShift);
+    EXPECT_EQ(at.y, 7 + c.glyphShift);
+    Free(button);
+  }
 }
 
 TEST_F(BitBtnTest, DisablingRepaintsButton) {

@@ -165,6 +165,12 @@ TEST_F(PanelTest, NewPanelHasStandardLook) {
   EXPECT_EQ(exStyle & WS_EX_CLIENTEDGE, 0u);
 }
 
+TEST_F(PanelTest, ClassRedrawsOnResizeAndTakesDoubleClicksLikeEveryWindowedControl) {
+  auto* panel = Make<TPanel>();
+  EXPECT_EQ(GetClassLongA(panel->Handle(), GCL_STYLE),
+            static_cast<DWORD>(CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS));
+}
+
 TEST_F(PanelTest, SingleBorderIsClientEdgeWithNewLook) {
   auto* panel = Make<TPanel>();
   panel->SetBorderStyle(TBorderStyle::bsSingle);

@@ -4,10 +4,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/runtime/Exception.h"
 #include "tests/framework/controls/ControlTestSupport.h"
 #include "tests/support/Raised.h"
@@ -45,6 +48,15 @@ class TickRecorder : public TObject {
   void Tick(TObject* sender) {
     times.push_back(Clock::now());
     senders.push_back(sender);
+    ++running;
+    mostRunning = std::max(mostRunning, running);
+    // The first tick runs a message loop, as a handler that shows a message box does, with
+    // one more timer message sent into it.
+    if (running == 1 && loop > milliseconds(0)) {
+      SendMessageA(window, WM_TIMER, 1, 0);
+      PumpFor(loop);
+    }
+    --running;
     if (failing) throw Exception("tick failed");
   }
   TNotifyEvent Event() { return MakeEvent<&TickRecorder::Tick>(this); }
@@ -56,6 +68,31 @@ class TickRecorder : public TObject {
   std::vector<Clock::time_point> times;
   std::vector<TObject*> senders;
   bool failing = false;
+  milliseconds loop{0};
+  HWND window = nullptr;
+  int running = 0;
+  int mostRunning = 0;
+};
+
+// Stands in for the error box while installed: runs a message loop for a while, as the box's
+// modal loop does, with one more timer message sent into it, and counts the reports that are
+// up at once.
+struct LoopingReport {
+  static void Report(TObject*) {
+    ++count;
+    ++open;
+    mostOpen = std::max(mostOpen, open);
+    if (open == 1) {
+      SendMessageA(window, WM_TIMER, 1, 0);
+      PumpFor(milliseconds(150));
+    }
+    --open;
+  }
+
+  static inline HWND window = nullptr;
+  static inline std::size_t count = 0;
+  static inline int open = 0;
+  static inline int mostOpen = 0;
 };
 
 // Whether the timer's window has a system timer; the check kills it.
@@ -222,6 +259,54 @@ TEST_F(TimerTest, FailingHandlerIsReportedOncePerTickAndTheTimerGoesOn) {
     EXPECT_EQ(reported.message, "tick failed");
   }
 }
+
+// A tick's handler, or the report of its error, runs a message loop in which timer messages
+// arrive: they must not start a tick inside the tick (a handler failing every time would stack
+// error boxes without end), and the ticks go on once the loop is over.
+struct NestedLoopCase {
+  const char* name;
+  bool loopInHandler;
+  bool failing;
+};
+
+class TimerNestedLoopTest : public TimerTest, public ::testing::WithParamInterface<NestedLoopCase> {
+ protected:
+  void TearDown() override {
+    if (previousReporter_) SetExceptionReporter(*previousReporter_);
+    TimerTest::TearDown();
+  }
+
+  std::optional<ExceptionReporter> previousReporter_;
+};
+
+TEST_P(TimerNestedLoopTest, TickArrivingWhileTheLastIsProcessedIsDropped) {
+  const NestedLoopCase& param = GetParam();
+  MakeTimer(20);
+  ticks.window = timer->WindowHandle();
+  ticks.failing = param.failing;
+  if (param.loopInHandler) ticks.loop = milliseconds(150);
+  LoopingReport::window = timer->WindowHandle();
+  LoopingReport::count = 0;
+  LoopingReport::mostOpen = 0;
+  if (!param.loopInHandler) previousReporter_ = SetExceptionReporter(&LoopingReport::Report);
+
+  timer->SetOnTimer(ticks.Event());
+
+  ASSERT_TRUE(ticks.WaitFor(3)) << "the ticks stopped";
+  EXPECT_EQ(ticks.mostRunning, 1);
+  EXPECT_EQ(LoopingReport::mostOpen, param.failing && !param.loopInHandler ? 1 : 0);
+  if (!param.loopInHandler) {
+    EXPECT_EQ(LoopingReport::count, param.failing ? ticks.Count() : 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, TimerNestedLoopTest,
+                         ::testing::Values(NestedLoopCase{"ErrorReport", false, true},
+                                           NestedLoopCase{"Handler", true, false},
+                                           NestedLoopCase{"FailingHandler", true, true}),
+                         [](const ::testing::TestParamInfo<NestedLoopCase>& info) {
+                           return info.param.name;
+                         });
 
 TEST_F(TimerTest, DestroyingTheOwnerStopsTheTicks) {
   TComponent* owner = New<TComponent>(nullptr);

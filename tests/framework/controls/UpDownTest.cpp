@@ -215,6 +215,22 @@ TEST_F(UpDownTest, StepStartsFromTheNumberTheFieldShows) {
   EXPECT_EQ(events.clicks, std::vector<TUDBtnType>{btNext});
 }
 
+// The system's up-down control steps on an arrow key in its field even while disabled (seen
+// on Wine 8.0); a disabled spin button must leave the field alone.
+TEST_F(UpDownTest, ArrowKeysInTheFieldStepItOnlyWhileTheSpinButtonIsEnabled) {
+  MakePair();
+  for (bool enabled : {true, false}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    spin->SetEnabled(enabled);
+    edit->SetText("5");
+    for (WPARAM key : {VK_UP, VK_UP, VK_DOWN}) {
+      SendMessageA(edit->Handle(), WM_KEYDOWN, key, 1);
+      SendMessageA(edit->Handle(), WM_KEYUP, key, 0xC0000001);
+    }
+    EXPECT_EQ(edit->Text(), enabled ? "6" : "5");
+  }
+}
+
 TEST_F(UpDownTest, IncrementSetOnTheWindowIsTheStep) {
   MakePair();
   spin->SetIncrement(5);
@@ -230,6 +246,44 @@ TEST_F(UpDownTest, AssociatingWritesThePositionIntoTheField) {
   spin->SetPosition(4);
   spin->SetAssociate(edit);
   EXPECT_EQ(edit->Text(), "4");
+}
+
+TEST_F(UpDownTest, AssociatingTheSameFieldAgainAttachesAndRewritesIt) {
+  MakePair();
+  edit->SetText("5");  // as the countdown writes it
+
+  spin->SetAssociate(edit);
+
+  EXPECT_EQ(edit->Text(), "0");
+  EXPECT_EQ(Buddy(spin), edit->Handle());
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{8, 8, 41, 21}));
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, 21}));
+}
+
+TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {
+  edit = Make<TEdit>(form, 8, 8, 41, 21);
+  spin = Make<TUpDown>(form, 49, 8, 16, 21);
+  // Moved behind the object's back, as anyone may with the window's own message.
+  SendMessageA(spin->Handle(), UDM_SETPOS, 0, MAKELPARAM(7, 0));
+  spin->SetAssociate(edit);
+  EXPECT_EQ(edit->Text(), "7");
+}
+
+// The system's up-down control takes a width of its own when its window is made (seen on
+// Wine 8.0); the spin button keeps the width it was given, as a scaled form gives it.
+TEST_F(UpDownTest, SpinButtonKeepsItsWidthWhenItsWindowIsMade) {
+  for (bool associated : {false, true}) {
+    SCOPED_TRACE(associated ? "with a field" : "alone");
+    TEdit* field = Make<TEdit>(form, 8, 8, 41, 21);
+    auto* buttons = New<TUpDown>(form);
+    buttons->ChangeBounds(49, 8, 20, 21);
+    if (associated) buttons->SetAssociate(field);
+    buttons->SetParentControl(form);
+    EXPECT_EQ(buttons->Width(), 20);
+    EXPECT_EQ(BoundsInParent(buttons->Handle()).width, 20);
+    Free(buttons);
+    Free(field);
+  }
 }
 
 TEST_F(UpDownTest, SecondSpinButtonForTheSameFieldRaises) {
