@@ -1,5 +1,8 @@
 #include "tests/framework/forms/FormsTestSupport.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace sx::testing {
 
 DefinitionServices& FormsTest::Services() {
@@ -21,6 +24,75 @@ void FormsTest::TearDown() {
   FinishFramework();
   DrainQueue();
   SetMessageBoxProc(previousBox_);
+}
+
+FakeDesktop::FakeDesktop(std::vector<Monitor> monitors)
+    : monitors_(std::move(monitors)), previous_(Desktop()) {
+  current_ = this;
+  DesktopQueries queries = previous_;
+  if (!monitors_.empty()) {
+    queries.monitorFromWindow = &FromWindow;
+    queries.monitorFromRect = &FromRect;
+    queries.monitorInfo = &Info;
+  }
+  queries.nonClientMetrics = &Metrics;
+  SetDesktopQueries(queries);
+}
+
+FakeDesktop::~FakeDesktop() {
+  SetDesktopQueries(previous_);
+  current_ = nullptr;
+}
+
+void FakeDesktop::SetMessageFont(const LOGFONTA& font) {
+  messageFont_ = font;
+}
+
+HMONITOR FakeDesktop::FromWindow(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return FromRect(rect);
+}
+
+HMONITOR FakeDesktop::FromRect(const RECT& rect) {
+  const auto& monitors = current_->monitors_;
+  const auto area = [](const RECT& r) {
+    return static_cast<long long>(std::max(0L, r.right - r.left)) * std::max(0L, r.bottom - r.top);
+  };
+  const auto distance = [&](const RECT& r) {
+    const long dx = std::max({r.left - rect.right, rect.left - r.right, 0L});
+    const long dy = std::max({r.top - rect.bottom, rect.top - r.bottom, 0L});
+    return static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
+  };
+  std::size_t best = 0;
+  long long bestOverlap = -1;
+  long long bestDistance = 0;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    RECT common{};
+    const long long overlap = IntersectRect(&common, &monitors[i].rect, &rect) ? area(common) : 0;
+    const long long away = distance(monitors[i].rect);
+    if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && away < bestDistance)) {
+      best = i;
+      bestOverlap = overlap;
+      bestDistance = away;
+    }
+  }
+  return reinterpret_cast<HMONITOR>(best + 1);
+}
+
+bool FakeDesktop::Info(HMONITOR monitor, MONITORINFO& info) {
+  const auto index = reinterpret_cast<std::size_t>(monitor);
+  if (index == 0 || index > current_->monitors_.size()) return false;
+  info.rcMonitor = current_->monitors_[index - 1].rect;
+  info.rcWork = current_->monitors_[index - 1].work;
+  info.dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
+  return true;
+}
+
+bool FakeDesktop::Metrics(NONCLIENTMETRICSA& metrics) {
+  if (current_->failMetrics_ || !current_->previous_.nonClientMetrics(metrics)) return false;
+  if (current_->messageFont_) metrics.lfMessageFont = *current_->messageFont_;
+  return true;
 }
 
 namespace {
