@@ -14,6 +14,7 @@
 #include "framework/controls/WinControl.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/forms/CustomForm.h"
+#include "framework/forms/Desktop.h"
 #include "framework/forms/HintWindow.h"
 #include "framework/forms/Icon.h"
 #include "framework/forms/Screen.h"
@@ -817,12 +818,11 @@ int TApplication::AppMessageBox(std::string_view text, std::string_view caption,
   RECT saved = {};
   bool moved = false;
   if (handle_) {
-    HMONITOR target = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
-    if (target != MonitorFromWindow(handle_, MONITOR_DEFAULTTONEAREST)) {
+    HMONITOR target = Desktop().monitorFromWindow(active);
+    if (target != Desktop().monitorFromWindow(handle_)) {
       MONITORINFO monitor = {};
-      monitor.cbSize = sizeof monitor;
       static_assert(sizeof(MONITORINFO) == 40);
-      if (GetMonitorInfoA(target, &monitor) && GetWindowRect(handle_, &saved)) {
+      if (Desktop().monitorInfo(target, monitor) && GetWindowRect(handle_, &saved)) {
         CenterOn(handle_, monitor.rcMonitor);
         moved = true;
       }
