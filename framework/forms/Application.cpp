@@ -19,6 +19,7 @@
 #include "framework/forms/Icon.h"
 #include "framework/forms/Screen.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/PenBrush.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
@@ -411,6 +412,7 @@ constinit const MessageEntry TApplication::kMessageEntries[] = {
     On<&TApplication::WMEraseBkgnd>(WM_ERASEBKGND),
     On<&TApplication::WMEndSession>(WM_ENDSESSION),
     On<&TApplication::WMWinIniChange>(WM_WININICHANGE),
+    On<&TApplication::WMSysColorChange>(WM_SYSCOLORCHANGE),
     On<&TApplication::WMActivateApp>(WM_ACTIVATEAPP),
     On<&TApplication::FWMActivate>(FWM_ACTIVATE),
     On<&TApplication::FWMDeactivate>(FWM_DEACTIVATE),
@@ -961,6 +963,19 @@ void TApplication::WMEndSession(TMessage& message) {
 void TApplication::WMWinIniChange(TMessage& message) {
   if (Mouse) Mouse->SettingChanged(static_cast<UINT>(message.WParam));
   if (OnAppSettingChange) OnAppSettingChange(this);
+  DefaultHandling(message);
+}
+
+void TApplication::WMSysColorChange(TMessage& message) {
+  // Every top-level window of the process hears of the change. The application window, the
+  // one that is always there, lets the pens and brushes made for system colours go and has
+  // every form painted anew with the ones made in their place.
+  SystemColorsChanged();
+  if (Screen)
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* form = Screen->CustomForm(i); form->HandleAllocated())
+        RedrawWindow(form->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   DefaultHandling(message);
 }
 
