@@ -716,6 +716,9 @@ void TCustomForm::SetActive(bool active) {
 void TCustomForm::SetWindowFocus() {
   TWinControl* target = activeControl_ ? activeControl_ : this;
   ::SetFocus(target->Handle());
+  // A control may refuse the focus or hand it on while it arrives: only the one that holds
+  // it now hears that it arrived.
+  if (GetFocus() == target->Handle()) target->DeliverMessage(FWM_FOCUSARRIVED);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
