@@ -1,6 +1,5 @@
 #include "tests/framework/forms/FormsTestSupport.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace sx::testing {
@@ -55,26 +54,16 @@ HMONITOR FakeDesktop::FromWindow(HWND window) {
 }
 
 HMONITOR FakeDesktop::FromRect(const RECT& rect) {
-  const auto& monitors = current_->monitors_;
-  const auto area = [](const RECT& r) {
-    return static_cast<long long>(std::max(0L, r.right - r.left)) * std::max(0L, r.bottom - r.top);
-  };
-  const auto distance = [&](const RECT& r) {
-    const long dx = std::max({r.left - rect.right, rect.left - r.right, 0L});
-    const long dy = std::max({r.top - rect.bottom, rect.top - r.bottom, 0L});
-    return static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
-  };
   std::size_t best = 0;
-  long long bestOverlap = -1;
-  long long bestDistance = 0;
-  for (std::size_t i = 0; i < monitors.size(); ++i) {
+  long long bestOverlap = 0;
+  for (std::size_t i = 0; i < current_->monitors_.size(); ++i) {
     RECT common{};
-    const long long overlap = IntersectRect(&common, &monitors[i].rect, &rect) ? area(common) : 0;
-    const long long away = distance(monitors[i].rect);
-    if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && away < bestDistance)) {
+    if (!IntersectRect(&common, &current_->monitors_[i].rect, &rect)) continue;
+    const long long overlap =
+        static_cast<long long>(common.right - common.left) * (common.bottom - common.top);
+    if (overlap > bestOverlap) {
       best = i;
       bestOverlap = overlap;
-      bestDistance = away;
     }
   }
   return reinterpret_cast<HMONITOR>(best + 1);

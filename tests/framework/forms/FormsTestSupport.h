@@ -2,7 +2,7 @@
 
 // What the form tests share: a fixture that starts and ends the framework around every test
 // and records the message boxes instead of showing them, with stored definitions of the
-// tests' own served, and an empty form.
+// tests' own served, a desktop of the tests' own, and an empty form.
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,8 @@ class FormsTest : public ::testing::Test {
 };
 
 // A desktop of the test's own in place of the system's while it lives: monitors (each window
-// is on the one its rectangle overlaps most, or the nearest) and a message font. Wine shows
+// is on the one its rectangle overlaps most, the primary one when it overlaps none) and a
+// message font. Wine shows
 // one monitor and the prefix's font only. With no monitors given, the system's are asked.
 class FakeDesktop {
  public:
