@@ -7,8 +7,9 @@
 namespace sx::testing {
 namespace {
 
-// One system colour changed for the length of a test and put back afterwards. Seen on
-// Wine 8.0: the change stays within the calling process, whose windows all hear of it.
+// One system colour changed for the length of a test and put back afterwards; the process's
+// top-level windows hear of both changes. Seen on Wine 8.0: the change is not written to the
+// prefix's registry, so a test that fails half-way leaves the next run unchanged.
 class ChangedSystemColor {
  public:
   ChangedSystemColor(int index, COLORREF color) : index_(index), saved_(GetSysColor(index)) {
