@@ -14,10 +14,12 @@
 #include "framework/controls/WinControl.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/forms/CustomForm.h"
+#include "framework/forms/Desktop.h"
 #include "framework/forms/HintWindow.h"
 #include "framework/forms/Icon.h"
 #include "framework/forms/Screen.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/PenBrush.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
@@ -410,6 +412,7 @@ constinit const MessageEntry TApplication::kMessageEntries[] = {
     On<&TApplication::WMEraseBkgnd>(WM_ERASEBKGND),
     On<&TApplication::WMEndSession>(WM_ENDSESSION),
     On<&TApplication::WMWinIniChange>(WM_WININICHANGE),
+    On<&TApplication::WMSysColorChange>(WM_SYSCOLORCHANGE),
     On<&TApplication::WMActivateApp>(WM_ACTIVATEAPP),
     On<&TApplication::FWMActivate>(FWM_ACTIVATE),
     On<&TApplication::FWMDeactivate>(FWM_DEACTIVATE),
@@ -817,12 +820,11 @@ int TApplication::AppMessageBox(std::string_view text, std::string_view caption,
   RECT saved = {};
   bool moved = false;
   if (handle_) {
-    HMONITOR target = MonitorFromWindow(active, MONITOR_DEFAULTTONEAREST);
-    if (target != MonitorFromWindow(handle_, MONITOR_DEFAULTTONEAREST)) {
+    HMONITOR target = Desktop().monitorFromWindow(active);
+    if (target != Desktop().monitorFromWindow(handle_)) {
       MONITORINFO monitor = {};
-      monitor.cbSize = sizeof monitor;
       static_assert(sizeof(MONITORINFO) == 40);
-      if (GetMonitorInfoA(target, &monitor) && GetWindowRect(handle_, &saved)) {
+      if (Desktop().monitorInfo(target, monitor) && GetWindowRect(handle_, &saved)) {
         CenterOn(handle_, monitor.rcMonitor);
         moved = true;
       }
@@ -961,6 +963,19 @@ void TApplication::WMEndSession(TMessage& message) {
 void TApplication::WMWinIniChange(TMessage& message) {
   if (Mouse) Mouse->SettingChanged(static_cast<UINT>(message.WParam));
   if (OnAppSettingChange) OnAppSettingChange(this);
+  DefaultHandling(message);
+}
+
+void TApplication::WMSysColorChange(TMessage& message) {
+  // Every top-level window of the process hears of the change. The application window, the
+  // one that is always there, lets the pens and brushes made for system colours go and has
+  // every form painted anew with the ones made in their place.
+  SystemColorsChanged();
+  if (Screen)
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* form = Screen->CustomForm(i); form->HandleAllocated())
+        RedrawWindow(form->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   DefaultHandling(message);
 }
 

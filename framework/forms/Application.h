@@ -245,6 +245,7 @@ class TApplication : public TComponent {
   void WMEraseBkgnd(TMessage& message);
   void WMEndSession(TMessage& message);
   void WMWinIniChange(TMessage& message);
+  void WMSysColorChange(TMessage& message);
   void WMActivateApp(TMessage& message);
   void FWMActivate(TMessage& message);
   void FWMDeactivate(TMessage& message);

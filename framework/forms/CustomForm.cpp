@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/forms/Desktop.h"
 #include "framework/forms/Icon.h"
 #include "framework/forms/Screen.h"
 #include "framework/graphics/Graphics.h"
@@ -579,28 +580,40 @@ void TCustomForm::Show() {
   SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void TCustomForm::MoveToDefaultMonitor() {
+namespace {
+
+// The monitor a form is on: its window's, or before it has one the monitor nearest its
+// bounds.
+HMONITOR MonitorOf(TCustomForm& form) {
+  if (form.HandleAllocated()) return Desktop().monitorFromWindow(form.Handle());
+  return Desktop().monitorFromRect(form.BoundsRect());
+}
+
+}  // namespace
+
+HMONITOR TCustomForm::DefaultMonitor() {
   // A form opens on the monitor of the active form, or of the main form before there is one.
+  TCustomForm* reference = Screen ? Screen->ActiveCustomForm() : nullptr;
+  if (!reference && Application) reference = Application->MainForm();
+  if (reference && reference != this && reference->HandleAllocated())
+    return Desktop().monitorFromWindow(reference->Handle());
+  return MonitorOf(*this);
+}
+
+void TCustomForm::MoveToDefaultMonitor() {
   if (Parent() || ParentWindow() || !Screen || !Application) return;
-  TCustomForm* reference = Screen->ActiveCustomForm();
-  if (!reference) reference = Application->MainForm();
-  if (!reference || reference == this || !reference->HandleAllocated()) return;
-  const HMONITOR target = MonitorFromWindow(reference->Handle(), MONITOR_DEFAULTTONEAREST);
-  const RECT bounds = BoundsRect();
-  const HMONITOR current = MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST);
+  const HMONITOR target = DefaultMonitor();
+  const HMONITOR current = MonitorOf(*this);
   if (target == current) return;
-  MONITORINFO to = {};
-  MONITORINFO from = {};
-  to.cbSize = from.cbSize = sizeof(MONITORINFO);
-  if (!GetMonitorInfoA(target, &to) || !GetMonitorInfoA(current, &from)) return;
+  MONITORINFO to{};
+  MONITORINFO from{};
+  if (!Desktop().monitorInfo(target, to) || !Desktop().monitorInfo(current, from)) return;
   ChangeBounds(Left() + to.rcWork.left - from.rcWork.left, Top() + to.rcWork.top - from.rcWork.top,
                Width(), Height());
 }
 
 void TCustomForm::ApplyCentring() {
   if (position_ < poScreenCenter || Parent() || ParentWindow()) return;
-  std::int32_t x = 0;
-  std::int32_t y = 0;
   TCustomForm* reference = nullptr;
   if (position_ == poOwnerFormCenter && Owner() && Owner()->InheritsFrom(StaticClass))
     reference = static_cast<TCustomForm*>(Owner());
@@ -608,19 +621,24 @@ void TCustomForm::ApplyCentring() {
       Application)
     reference = Application->MainForm();
   if (reference == this) reference = nullptr;
+  // What the form is centred over, and the area whose top-left corner keeps its caption
+  // reachable when the form is the larger: the monitor the form opens on, as a rule.
+  RECT over{};
+  RECT area{};
   if (position_ == poDesktopCenter) {
-    x = Screen->DesktopLeft() + (Screen->DesktopWidth() - Width()) / 2;
-    y = Screen->DesktopTop() + (Screen->DesktopHeight() - Height()) / 2;
+    over = area = RECT{Screen->DesktopLeft(), Screen->DesktopTop(),
+                       Screen->DesktopLeft() + Screen->DesktopWidth(),
+                       Screen->DesktopTop() + Screen->DesktopHeight()};
   } else if (reference && position_ >= poMainFormCenter) {
-    x = reference->Left() + (reference->Width() - Width()) / 2;
-    y = reference->Top() + (reference->Height() - Height()) / 2;
+    over = reference->BoundsRect();
+    area = MonitorWorkArea(MonitorOf(*reference));
   } else {
-    x = (Screen->Width() - Width()) / 2;
-    y = (Screen->Height() - Height()) / 2;
+    over = area = MonitorWorkArea(DefaultMonitor());
   }
-  // A form larger than the screen keeps its caption reachable.
-  x = std::max(x, Screen->DesktopLeft());
-  y = std::max(y, Screen->DesktopTop());
+  const std::int32_t x =
+      std::max<std::int32_t>(over.left + (over.right - over.left - Width()) / 2, area.left);
+  const std::int32_t y =
+      std::max<std::int32_t>(over.top + (over.bottom - over.top - Height()) / 2, area.top);
   ChangeBounds(x, y, Width(), Height());
 }
 
@@ -761,6 +779,9 @@ void TCustomForm::SetActive(bool active) {
 void TCustomForm::SetWindowFocus() {
   TWinControl* target = activeControl_ ? activeControl_ : this;
   ::SetFocus(target->Handle());
+  // A control may refuse the focus or hand it on while it arrives: only the one that holds
+  // it now hears that it arrived.
+  if (GetFocus() == target->Handle()) target->DeliverMessage(FWM_FOCUSARRIVED);
 }
 
 void TCustomForm::SetActiveControl(TWinControl* control) {

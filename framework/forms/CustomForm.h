@@ -239,6 +239,8 @@ class TCustomForm : public TScrollingWinControl {
   void RunDestroyEvent();
   void SetActive(bool active);
   void SetWindowFocus();
+  // The monitor the form opens on: the active form's, else the main form's, else its own.
+  HMONITOR DefaultMonitor();
   void ApplyCentring();
   void MoveToDefaultMonitor();
   void IconChanged(TObject* sender);

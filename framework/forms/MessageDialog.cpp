@@ -10,17 +10,13 @@
 #include "framework/controls/Image.h"
 #include "framework/controls/Label.h"
 #include "framework/controls/SystemError.h"
+#include "framework/forms/Desktop.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Texts.h"
 
 namespace sx {
 namespace {
-
-// The record size of the non-client metrics as this 32-bit program has always asked for
-// them: without the padded-border field newer headers add. Every system answers it.
-constexpr UINT kNonClientMetricsSize = 340;
-static_assert(sizeof(NONCLIENTMETRICSA) >= kNonClientMetricsSize);
 
 // mkCustom shows the application's title and no icon; its caption entry is never read.
 struct KindInfo {
@@ -117,9 +113,12 @@ TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kCreateNew) {
   canvas_ = New<TControlCanvas>();
   canvas_->SetControl(this);
   NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = kNonClientMetricsSize;
-  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kNonClientMetricsSize, &metrics, 0))
-    Font()->SetDescription(FontDataFromLogFont(metrics.lfMessageFont));
+  if (!Desktop().nonClientMetrics(metrics)) return;
+  // The system's message font as it is: made from the whole record, its weight, width,
+  // quality and family stay what the user chose, which a description could not carry.
+  if (HFONT font = CreateFontIndirectA(&metrics.lfMessageFont))
+    Font()->TakeHandle(reinterpret_cast<FontHandle>(font),
+                       FontDataFromLogFont(metrics.lfMessageFont));
 }
 
 TMessageForm::~TMessageForm() {

@@ -116,13 +116,25 @@ void TFont::SetCharset(TFontCharset charset) {
   Change(std::move(data));
 }
 
-void TFont::SetDescription(const FontData& description) {
+FontData TFont::Described(const FontData& description) const {
   FontData data = description;
   if (data.name.empty())
     data.name = record_->data.name;
   else if (data.name.size() > FontData::kMaxNameLength)
     data.name.resize(FontData::kMaxNameLength);
-  Change(std::move(data));
+  return data;
+}
+
+void TFont::SetDescription(const FontData& description) {
+  Change(Described(description));
+}
+
+void TFont::TakeHandle(FontHandle handle, const FontData& description) {
+  FontData data = Described(description);
+  // A record with the handle in its slot is one of its own: no lookup by attributes finds
+  // it, and the cache deletes the font with it.
+  data.handle = static_cast<std::uint32_t>(handle);
+  RebindRecord(FontResources(), record_, FontResources().Acquire(data), [this] { Changed(); });
 }
 
 void TFont::SetPixelsPerInch(int pixelsPerInch) {

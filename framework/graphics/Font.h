@@ -56,6 +56,13 @@ class TFont : public TPersistent {
   // description's handle slot is ignored; an empty name keeps the current one and a longer
   // one is cut to 31 characters.
   void SetDescription(const FontData& description);
+  // Takes over a system font made elsewhere, with the description it was made from (as
+  // for SetDescription): the font's record holds that very font from now on, keeping every
+  // detail it was made with that the description cannot tell (a weight between normal and
+  // bold, a width, a quality, a family), and deletes it when the record goes. Changing an
+  // attribute afterwards makes a font of the description's attributes again. Handle 0 is
+  // SetDescription.
+  void TakeHandle(FontHandle handle, const FontData& description);
 
   // The resolution for Size; the screen's by default. Values below 1 are ignored. Changing
   // it keeps Height and so changes Size; nothing is notified.
@@ -73,6 +80,9 @@ class TFont : public TPersistent {
 
  private:
   void Change(FontData data);
+  // The description as the record keeps it: an empty name keeps the current one, a long
+  // one is cut.
+  FontData Described(const FontData& description) const;
 
   FontRecord* record_;
   TColor color_ = clWindowText;

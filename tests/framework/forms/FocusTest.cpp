@@ -1,6 +1,7 @@
 // Focus inside a form: the active control, the exit and enter walk, and the dialog keys.
 
 #include <algorithm>
+#include <functional>
 
 #include "framework/runtime/Exception.h"
 #include "tests/framework/forms/FormsTestSupport.h"
@@ -164,6 +165,41 @@ TEST_F(FocusTest, FieldLosingTheFocusWhileBeingFocusedHearsNoKillFocus) {
   EXPECT_TRUE(button2_->Focused());
   // The field's window never saw the focus arrive, so it must not see it leave either.
   EXPECT_EQ(killFocusNotices, 0);
+}
+
+TEST_F(FocusTest, ReactivatedFormTellsItsActiveControlOnlyWhenTheFocusReallyArrived) {
+  struct Case {
+    const char* name;
+    std::function<void()> onFocus;  // what the control does as the focus arrives
+    int told;
+  };
+  const Case cases[] = {
+      {"the control keeps the focus", nullptr, 1},
+      {"the control hands it to another one", [&] { ::SetFocus(button2_->Handle()); }, 0},
+      {"the control lets it go", [] { ::SetFocus(nullptr); }, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TTestForm* other = New<TTestForm>(Application);
+    other->Show();
+    ASSERT_TRUE(PumpUntil([&] { return !form_->Active(); }));
+    form_->SetActiveControl(edit1_);
+    int told = 0;
+    TMessageHook edit(edit1_, [&](TMessage& message, const TControl::MessageHandler& next) {
+      next(message);
+      if (message.Msg == WM_SETFOCUS && c.onFocus) c.onFocus();
+      if (message.Msg == FWM_FOCUSARRIVED) ++told;
+    });
+    TMessageSpy button(button2_);
+    SetActiveWindow(form_->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return form_->Active(); }));
+    PumpMessages();
+    edit.Detach();
+    button.Detach();
+    EXPECT_EQ(told, c.told);
+    EXPECT_EQ(button.Count(FWM_FOCUSARRIVED), 0) << "the form did not focus this one";
+    other->Free();
+  }
 }
 
 TEST_F(FocusTest, DisablingTheActiveControlLeavesTheFormWithout) {

@@ -2,15 +2,19 @@
 
 // What the form tests share: a fixture that starts and ends the framework around every test
 // and records the message boxes instead of showing them, with stored definitions of the
-// tests' own served, and an empty form.
+// tests' own served, a desktop of the tests' own, and an empty form.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <optional>
+#include <vector>
+
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
+#include "framework/forms/Desktop.h"
 #include "framework/forms/Screen.h"
 #include "tests/support/FrameworkTestSupport.h"
 #include "tests/support/MessageHooks.h"
@@ -27,6 +31,40 @@ class FormsTest : public ::testing::Test {
 
  private:
   MessageBoxProc previousBox_ = nullptr;
+};
+
+// A desktop of the test's own in place of the system's while it lives: monitors (each window
+// is on the one its rectangle overlaps most, the primary one when it overlaps none) and a
+// message font. Wine shows
+// one monitor and the prefix's font only. With no monitors given, the system's are asked.
+class FakeDesktop {
+ public:
+  struct Monitor {
+    RECT rect;
+    RECT work;
+  };
+  // The first monitor is the primary one.
+  explicit FakeDesktop(std::vector<Monitor> monitors);
+  ~FakeDesktop();
+  FakeDesktop(const FakeDesktop&) = delete;
+  FakeDesktop& operator=(const FakeDesktop&) = delete;
+
+  // The non-client metrics the system reports, with this message font.
+  void SetMessageFont(const LOGFONTA& font);
+  // The metrics cannot be read.
+  void FailNonClientMetrics() { failMetrics_ = true; }
+
+ private:
+  static HMONITOR FromWindow(HWND window);
+  static HMONITOR FromRect(const RECT& rect);
+  static bool Info(HMONITOR monitor, MONITORINFO& info);
+  static bool Metrics(NONCLIENTMETRICSA& metrics);
+
+  static inline FakeDesktop* current_ = nullptr;
+  std::vector<Monitor> monitors_;
+  std::optional<LOGFONTA> messageFont_;
+  bool failMetrics_ = false;
+  DesktopQueries previous_;
 };
 
 // An empty form; the class has no stored definition. Definitions read into it can name the

@@ -285,16 +285,42 @@ TEST_F(MessageDialogLayoutTest, DialogIsAHiddenCentredKeyPreviewingFormOfTheAppl
   EXPECT_EQ(form->Message()->Caption(), "Hi");
 }
 
-TEST_F(MessageDialogLayoutTest, DialogTakesTheSystemMessageFont) {
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = 340;
-  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, 340, &metrics, 0));
-  TMessageForm* form = BuildMessageDialog("Hi", mkCustom, TDialogButtons{dbOK});
-  EXPECT_EQ(form->Font()->Name(), metrics.lfMessageFont.lfFaceName);
-  EXPECT_EQ(form->Font()->Height(), metrics.lfMessageFont.lfHeight);
-  EXPECT_EQ(form->Font()->Charset(), metrics.lfMessageFont.lfCharSet);
-  EXPECT_EQ(form->Font()->Style().Contains(fsBold), metrics.lfMessageFont.lfWeight >= FW_BOLD);
-  EXPECT_EQ(form->Message()->Font()->Name(), form->Font()->Name()) << "the label has the form's";
+TEST_F(MessageDialogLayoutTest, DialogFontIsMadeFromTheWholeMessageFontRecord) {
+  // A message font a description of style bits would lose: a weight between normal and
+  // bold, a width of its own, a quality and a family.
+  NONCLIENTMETRICSA system{};
+  ASSERT_TRUE(Desktop().nonClientMetrics(system));
+  LOGFONTA record = system.lfMessageFont;
+  record.lfWeight = 600;
+  record.lfWidth = 7;
+  record.lfQuality = NONANTIALIASED_QUALITY;
+  record.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  FakeDesktop desktop({});
+  desktop.SetMessageFont(record);
+
+  TMessageForm* form = Build("Hi", mkCustom, TDialogButtons{dbOK});
+  LOGFONTA made{};
+  ASSERT_EQ(GetObjectA(reinterpret_cast<HGDIOBJ>(form->Font()->Handle()), sizeof made, &made),
+            static_cast<int>(sizeof made));
+  EXPECT_EQ(made.lfWeight, 600);
+  EXPECT_EQ(made.lfWidth, 7);
+  EXPECT_EQ(made.lfQuality, NONANTIALIASED_QUALITY);
+  EXPECT_EQ(made.lfPitchAndFamily, VARIABLE_PITCH | FF_SWISS);
+  EXPECT_EQ(made.lfHeight, record.lfHeight);
+  EXPECT_EQ(made.lfCharSet, record.lfCharSet);
+  EXPECT_STREQ(made.lfFaceName, record.lfFaceName);
+  EXPECT_EQ(form->Message()->Font()->Handle(), form->Font()->Handle())
+      << "the label has the form's";
+  EXPECT_EQ(ButtonOf(form, "OK")->Font()->Handle(), form->Font()->Handle());
+}
+
+TEST_F(MessageDialogLayoutTest, DialogKeepsTheDefaultFormFontWhenTheMetricsCannotBeRead) {
+  FakeDesktop desktop({});
+  desktop.FailNonClientMetrics();
+  TMessageForm* form = Build("Hi", mkCustom, TDialogButtons{dbOK});
+  TForm* plain = New<TForm>(Application, kCreateNew);
+  EXPECT_EQ(form->Font()->Handle(), plain->Font()->Handle());
+  plain->Free();
 }
 
 TEST_F(MessageDialogLayoutTest, ButtonWidthIsMeasuredOnceAndReusedByLaterDialogs) {

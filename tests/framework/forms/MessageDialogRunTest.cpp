@@ -207,6 +207,49 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheScreen) {
   EXPECT_EQ(caption, "Sonderix");
 }
 
+TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsMonitor) {
+  // The real screen as the primary monitor, a taskbar along its bottom; a second monitor to
+  // its upper left, at negative coordinates, with a taskbar along its top.
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const RECT primaryWork{0, 0, width, height - 40};
+  const RECT leftWork{-1024, -270, 0, 468};
+  FakeDesktop desktop(
+      {{RECT{0, 0, width, height}, primaryWork}, {RECT{-1024, -300, 0, 468}, leftWork}});
+  std::string tall;
+  for (int line = 0; line < 80; ++line)
+    tall += "line\r\n";
+  struct Case {
+    const char* name;
+    RECT mainForm;
+    std::string text;
+    RECT work;  // where the dialog is to be centred
+  };
+  const Case cases[] = {
+      {"on the primary monitor", {100, 100, 400, 300}, "Done", primaryWork},
+      {"on the monitor at negative coordinates", {-900, -200, -600, 0}, "Done", leftWork},
+      {"taller than that monitor: its caption stays on it", {-900, -200, -600, 0}, tall, leftWork},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    main_->ChangeBounds(c.mainForm.left, c.mainForm.top, c.mainForm.right - c.mainForm.left,
+                        c.mainForm.bottom - c.mainForm.top);
+    RECT shown{};
+    DialogDriver driver([&](TMessageForm* dialog) {
+      GetWindowRect(dialog->Handle(), &shown);
+      PostMessageA(dialog->Handle(), WM_CLOSE, 0, 0);
+    });
+    ShowPlainMessage(c.text);
+    ASSERT_TRUE(driver.acted);
+    const int dialogWidth = shown.right - shown.left;
+    const int dialogHeight = shown.bottom - shown.top;
+    EXPECT_EQ(shown.left,
+              std::max(c.work.left, c.work.left + (c.work.right - c.work.left - dialogWidth) / 2));
+    EXPECT_EQ(shown.top,
+              std::max(c.work.top, c.work.top + (c.work.bottom - c.work.top - dialogHeight) / 2));
+  }
+}
+
 TEST_F(MessageDialogRunTest, GivenPlaceIsKept) {
   RECT shown{};
   DialogDriver driver([&](TMessageForm* dialog) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "framework/graphics/Graphics.h"
@@ -200,6 +201,31 @@ TEST_F(GraphicsFont, LastFontGoingDeletesTheSystemFontOnce) {
   EXPECT_TRUE(fake.deletedFonts.empty());
   FreeNow(b);
   EXPECT_EQ(fake.deletedFonts, std::vector<FontHandle>{handle});
+}
+
+TEST_F(GraphicsFont, TakenSystemFontIsKeptSharedAndDeletedOnceWithTheLastHolder) {
+  const FontHandle taken = 0x7777;
+  FontData description = MakeDefaultFontData(96);
+  description.name = "Tahoma";
+  description.height = -12;
+  TFont* font = Listened(NewFont());
+  font->TakeHandle(taken, description);
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(font->Handle(), taken);
+  EXPECT_EQ(font->Name(), "Tahoma");
+  EXPECT_EQ(font->Height(), -12);
+  TFont* alike = NewFont();
+  alike->SetDescription(description);
+  EXPECT_NE(alike->Handle(), taken) << "a font of the same attributes is not the taken one";
+  TFont* sharer = NewFont();
+  sharer->Assign(font);
+  EXPECT_EQ(sharer->Handle(), taken);
+
+  font->SetHeight(-13);
+  EXPECT_NE(font->Handle(), taken);
+  EXPECT_TRUE(fake.deletedFonts.empty()) << "the sharer still holds it";
+  FreeNow(sharer);
+  EXPECT_EQ(std::count(fake.deletedFonts.begin(), fake.deletedFonts.end(), taken), 1);
 }
 
 TEST_F(GraphicsFont, FailingListenerStillGivesTheOldRecordBack) {
