@@ -162,61 +162,39 @@ CompileResult CompileTranslated(std::string_view layout, const Language& languag
 }
 
 std::string ModuleScript(const Language& language, std::string_view formFile) {
-  const std::string block = Hex4(language.languageId) + Hex4(language.codePage);
-  std::string out = "// The " + language.code +
-                    " language module, made by formc from its language file: resources only.\n"
-                    "#include <winver.h>\n"
-                    "\n"
-                    "#include \"SonderixVersion.h\"\n"
-                    "\n"
-                    "TFORM1 RCDATA \"" +
-                    std::string(formFile) +
-                    "\"\n"
-                    "\n"
-                    "STRINGTABLE\n"
-                    "BEGIN\n";
+  const std::string code = language.code;
+  std::string out;
+  out += "// The " + code +
+         " language module, made by formc from its language file: resources only.\n";
+  out += "#include <winver.h>\n\n#include \"SonderixVersion.h\"\n\n";
+  out += "// Every resource below is in the module's language.\n";
+  out += "LANGUAGE 0x" + Hex4(language.languageId & 0x3FF).substr(2) + ", 0x" +
+         Hex4(language.languageId >> 10).substr(2) + "\n\n";
+  out += "TFORM1 RCDATA \"" + std::string(formFile) + "\"\n\n";
+  out += "STRINGTABLE\nBEGIN\n";
   for (const auto& [id, text] : language.texts)
     out += "  " + std::to_string(id) + ", " + WideLiteral(text) + "\n";
-  const std::string name = WideLiteral(U"Sonderix: " + language.name + U'\0');
-  out +=
-      "END\n"
-      "\n"
-      "1 VERSIONINFO\n"
-      "FILEVERSION SX_VERSION_MAJOR, SX_VERSION_MINOR, SX_VERSION_PATCH, 0\n"
-      "PRODUCTVERSION SX_VERSION_MAJOR, SX_VERSION_MINOR, SX_VERSION_PATCH, 0\n"
-      "FILEFLAGSMASK VS_FFI_FILEFLAGSMASK\n"
-      "FILEFLAGS 0\n"
-      "FILEOS VOS__WINDOWS32\n"
-      "FILETYPE VFT_DLL\n"
-      "FILESUBTYPE VFT2_UNKNOWN\n"
-      "BEGIN\n"
-      "  BLOCK \"StringFileInfo\"\n"
-      "  BEGIN\n"
-      "    BLOCK \"" +
-      block +
-      "\"\n"
-      "    BEGIN\n"
-      "      VALUE \"FileDescription\", " +
-      name +
-      "\n"
-      "      VALUE \"FileVersion\", SX_VERSION_TEXT\n"
-      "      VALUE \"InternalName\", \"Sonderix." +
-      language.code +
-      "\\0\"\n"
-      "      VALUE \"OriginalFilename\", \"sonderix." +
-      language.code +
-      "\\0\"\n"
-      "      VALUE \"ProductName\", \"Sonderix\\0\"\n"
-      "      VALUE \"ProductVersion\", SX_VERSION_TEXT\n"
-      "    END\n"
-      "  END\n"
-      "  BLOCK \"VarFileInfo\"\n"
-      "  BEGIN\n"
-      "    VALUE \"Translation\", 0x" +
-      Hex4(language.languageId) + ", " + std::to_string(language.codePage) +
-      "\n"
-      "  END\n"
-      "END\n";
+  out += "END\n\n";
+  out += "1 VERSIONINFO\n";
+  out += "FILEVERSION SX_VERSION_MAJOR, SX_VERSION_MINOR, SX_VERSION_PATCH, 0\n";
+  out += "PRODUCTVERSION SX_VERSION_MAJOR, SX_VERSION_MINOR, SX_VERSION_PATCH, 0\n";
+  out += "FILEFLAGSMASK VS_FFI_FILEFLAGSMASK\nFILEFLAGS 0\nFILEOS VOS__WINDOWS32\n";
+  out += "FILETYPE VFT_DLL\nFILESUBTYPE VFT2_UNKNOWN\n";
+  out += "BEGIN\n";
+  out += "  BLOCK \"StringFileInfo\"\n  BEGIN\n";
+  out += "    BLOCK \"" + Hex4(language.languageId) + Hex4(language.codePage) + "\"\n    BEGIN\n";
+  out += "      VALUE \"FileDescription\", " + WideLiteral(U"Sonderix: " + language.name + U'\0') +
+         "\n";
+  out += "      VALUE \"FileVersion\", SX_VERSION_TEXT\n";
+  out += "      VALUE \"InternalName\", \"Sonderix." + code + "\\0\"\n";
+  out += "      VALUE \"OriginalFilename\", \"sonderix." + code + "\\0\"\n";
+  out += "      VALUE \"ProductName\", \"Sonderix\\0\"\n";
+  out += "      VALUE \"ProductVersion\", SX_VERSION_TEXT\n";
+  out += "    END\n  END\n";
+  out += "  BLOCK \"VarFileInfo\"\n  BEGIN\n";
+  out += "    VALUE \"Translation\", 0x" + Hex4(language.languageId) + ", " +
+         std::to_string(language.codePage) + "\n";
+  out += "  END\nEND\n";
   return out;
 }
 
