@@ -27,7 +27,8 @@ std::string ReplaceExtension(std::string_view fileName, std::string_view extensi
 
 std::vector<std::string> LanguageModuleCandidates(std::string_view moduleFileName,
                                                   std::string_view setting,
-                                                  std::string_view languageName) {
+                                                  std::string_view languageName,
+                                                  bool ownTextsShown) {
   std::vector<std::string> candidates;
   auto add = [&](std::string_view extension) {
     if (extension.empty()) return;
@@ -40,7 +41,13 @@ std::vector<std::string> LanguageModuleCandidates(std::string_view moduleFileNam
   add(WithoutDot(setting.substr(0, 4)));
   add(languageName);
   add(languageName.substr(0, 2));
+  if (!ownTextsShown) add(kFallbackLanguage);
   return candidates;
+}
+
+bool AnsiShows(std::u16string_view text) {
+  SystemServices& system = System();
+  return system.AnsiToWide(system.WideToAnsi(text)) == text;
 }
 
 }  // namespace sx

@@ -16,13 +16,22 @@ namespace sx {
 // element) replaced; empty when the name has no extension.
 std::string ReplaceExtension(std::string_view fileName, std::string_view extension);
 
+// The language module taken when the system cannot show a module's own texts.
+inline constexpr std::string_view kFallbackLanguage = "EN";
+
 // The language resource files to try for a module, in order: the extension named by the
 // registry setting (its first four characters), then the language's abbreviation (three
-// letters), then its first two letters. Empty when the module can only be its own
-// resource module.
+// letters), then its first two letters; last, when the system cannot show the module's own
+// texts, the English module, which beats question marks. Empty when the module can only be
+// its own resource module.
 std::vector<std::string> LanguageModuleCandidates(std::string_view moduleFileName,
                                                   std::string_view setting,
-                                                  std::string_view languageName);
+                                                  std::string_view languageName,
+                                                  bool ownTextsShown = true);
+
+// Whether the system's ANSI code page shows every character of the text: converted there
+// and back it is unchanged (a character the code page lacks comes back substituted).
+bool AnsiShows(std::u16string_view text);
 
 // The resource module of a module: chosen on the first request, then kept.
 ModuleId ResourceModuleOf(ModuleId module);

@@ -12,6 +12,11 @@ enum class TextId : int {
 #undef SX_TEXT
 };
 
+// A module whose own texts are not the framework's English keeps a sample of them (each
+// character once) at this id, just below the framework's; where the system's ANSI code
+// page cannot show the sample, the module takes its English language module instead.
+inline constexpr int kOwnTextsSampleId = 65311;
+
 struct TextEntry {
   TextId id;
   const char* name;

@@ -294,6 +294,15 @@ bool IsPunct(const Token& token, char c) {
 
 // --- The compiler ------------------------------------------------------------------------
 
+void CheckUtf8(std::string_view line, int lineNumber) {
+  for (std::size_t i = 0; i < line.size();) {
+    char32_t c;
+    const std::size_t length = DecodeUtf8(line, i, c);
+    if (length == 0) Fail(lineNumber, "invalid UTF-8: " + CharacterAt(line, i));
+    i += length;
+  }
+}
+
 struct OpenObject {
   int line;
   std::string name;
@@ -303,6 +312,8 @@ struct OpenObject {
 
 class Compiler {
  public:
+  explicit Compiler(const Overrides& overrides) : overrides_(overrides) {}
+
   std::vector<std::uint8_t> Run(std::string_view source) {
     if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
     int lineNumber = 0;
@@ -325,16 +336,9 @@ class Compiler {
     return std::move(out_);
   }
 
- private:
-  static void CheckUtf8(std::string_view line, int lineNumber) {
-    for (std::size_t i = 0; i < line.size();) {
-      char32_t c;
-      const std::size_t length = DecodeUtf8(line, i, c);
-      if (length == 0) Fail(lineNumber, "invalid UTF-8: " + CharacterAt(line, i));
-      i += length;
-    }
-  }
+  std::vector<WrittenProperty> TakeProperties() { return std::move(properties_); }
 
+ private:
   static std::string Label(const OpenObject& object) {
     return object.name.empty() ? "(unnamed)" : Quote(object.name);
   }
@@ -469,9 +473,28 @@ class Compiler {
       Fail(line, "property " + Quote(name) + " given twice in " + Label(object));
     if (tokens.size() < 3) Fail(line, "value expected after '='");
 
+    const std::string path = object.name + "." + name;
+    const auto overridden = overrides_.find(Lower(path));
+    if (overridden == overrides_.end()) {
+      PutValue(tokens, path, line);
+      return;
+    }
+    // The name and '=' of the definition's line, the value laid over it.
+    std::vector<Token> replaced(tokens.begin(), tokens.begin() + 2);
+    for (Token& token : Lex(overridden->second, line))
+      replaced.push_back(std::move(token));
+    if (replaced.size() < 3) Fail(line, "value expected for " + Quote(path));
+    PutValue(replaced, path, line);
+  }
+
+  // The value after "Name =" on the line, for the property at that path.
+  void PutValue(const std::vector<Token>& tokens, const std::string& path, int line) {
+    const std::string& name = tokens[0].spelling;
     PutShortString(name);
     std::size_t i = 2;
     const Token& value = tokens[i++];
+    properties_.push_back(WrittenProperty{path, std::nullopt});
+    if (value.kind == TokenKind::Text) properties_.back().text = value.chars;
     switch (value.kind) {
       case TokenKind::Integer:
         PutInteger(value.number);
@@ -606,6 +629,8 @@ class Compiler {
     }
   }
 
+  const Overrides& overrides_;
+  std::vector<WrittenProperty> properties_;
   std::vector<std::uint8_t> out_{'T', 'P', 'F', '0'};
   std::vector<OpenObject> stack_;
   bool rootDone_ = false;
@@ -613,12 +638,38 @@ class Compiler {
 
 }  // namespace
 
-CompileResult CompileForm(std::string_view source) {
+CompileResult CompileForm(std::string_view source, const Overrides& overrides) {
   CompileResult result;
+  Compiler compiler(overrides);
   try {
-    result.bytes = Compiler().Run(source);
+    result.bytes = compiler.Run(source);
+    result.properties = compiler.TakeProperties();
   } catch (const Fault& fault) {
     result.bytes.clear();
+    result.error = Diagnostic{fault.line, fault.message};
+  }
+  return result;
+}
+
+SettingResult ReadSetting(std::string_view line, int lineNumber) {
+  SettingResult result;
+  try {
+    CheckUtf8(line, lineNumber);
+    const std::vector<Token> tokens = Lex(line, lineNumber);
+    if (tokens.empty()) return result;
+    if (tokens[0].kind != TokenKind::Name || tokens.size() < 2 || !IsPunct(tokens[1], '='))
+      Fail(lineNumber, "expected 'Name = value'");
+    if (tokens.size() < 3) Fail(lineNumber, "value expected after '='");
+    Setting setting;
+    setting.name = tokens[0].spelling;
+    setting.value = std::string(line.substr(line.find('=') + 1));
+    // The value must be one the definition itself would take.
+    const CompileResult alone = CompileForm("X : T {\nP = " + setting.value + "\n}");
+    if (!alone.Ok()) Fail(lineNumber, alone.error->message);
+    if (tokens[2].kind == TokenKind::Text) setting.text = tokens[2].chars;
+    if (tokens[2].kind == TokenKind::Integer) setting.integer = tokens[2].number;
+    result.setting = std::move(setting);
+  } catch (const Fault& fault) {
     result.error = Diagnostic{fault.line, fault.message};
   }
   return result;

@@ -194,5 +194,23 @@ TEST_F(LanguageModuleTest, TextMissingFromTheLanguageModuleIsEmpty) {
   EXPECT_EQ(system.LoadText(system.MainModule(), SX_TEST_LONG_TEXT), "");
 }
 
+TEST_F(LanguageModuleTest, ModuleWithCodeInItRunsNoneOfIt) {
+  constexpr const char* kTrace = "SxLanguageFixtureCodeRan";
+  PlaceFixture(3, "RUS");
+  EXPECT_EQ(ProbeText(), "language module 1");
+  HANDLE trace = OpenEventA(SYNCHRONIZE, FALSE, kTrace);
+  EXPECT_EQ(trace, nullptr) << "the language module's code ran";
+  if (trace) CloseHandle(trace);
+
+  // Loaded as a program library, its code does run and leaves the trace looked for above.
+  HMODULE library =
+      LoadLibraryA((TestExecutableDirectory() + "runtime_language_fixture3.dll").c_str());
+  ASSERT_NE(library, nullptr);
+  trace = OpenEventA(SYNCHRONIZE, FALSE, kTrace);
+  EXPECT_NE(trace, nullptr);
+  if (trace) CloseHandle(trace);
+  FreeLibrary(library);
+}
+
 }  // namespace
 }  // namespace sx

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/FakeSystem.h"
+
 namespace sx {
 namespace {
 
@@ -44,6 +46,32 @@ TEST(LanguageModuleCandidates, ModuleWithoutExtensionKeepsOwnResources) {
 
 TEST(LanguageModuleCandidates, ModuleItselfIsNeverACandidate) {
   EXPECT_EQ(LanguageModuleCandidates("timer.RUS", "", "RUS"), (Names{"timer.RU"}));
+}
+
+// Where the system cannot show a module's own texts, English beats question marks; it
+// comes after every module the setting and the locale name, so a registry choice and a
+// module of the user's own language still win.
+TEST(LanguageModuleCandidates, EnglishComesLastWhereOwnTextsCannotBeShown) {
+  EXPECT_EQ(LanguageModuleCandidates("C:\\App\\timer.exe", "DEU", "ITA", false),
+            (Names{"C:\\App\\timer.DEU", "C:\\App\\timer.ITA", "C:\\App\\timer.IT",
+                   "C:\\App\\timer.EN"}));
+  EXPECT_EQ(LanguageModuleCandidates("timer.exe", "", "", false), (Names{"timer.EN"}));
+}
+
+TEST(LanguageModuleCandidates, NoEnglishWhereOwnTextsCanBeShown) {
+  // A Cyrillic system without a module of its own keeps the Russian texts.
+  EXPECT_EQ(LanguageModuleCandidates("timer.exe", "", "BGR", true),
+            (Names{"timer.BGR", "timer.BG"}));
+}
+
+// The fake system's code page is 1251.
+TEST(AnsiShows, TellsWhetherTheCodePageHoldsEveryCharacter) {
+  testing::FakeSystem system;
+  system.Install();
+  EXPECT_TRUE(AnsiShows(u"Открыть CD-ROM"));
+  EXPECT_TRUE(AnsiShows(u""));
+  EXPECT_FALSE(AnsiShows(u"CD öffnen"));
+  EXPECT_FALSE(AnsiShows(u"Wyłącz"));
 }
 
 }  // namespace
