@@ -143,7 +143,7 @@ ${components}    </ComponentGroup>
     if(NOT status EQUAL 0 OR NOT summary MATCHES "\n${field}: ([^\n]*)")
       message(FATAL_ERROR "cannot read the ${field} of ${msi}")
     endif()
-    set(${field} ${CMAKE_MATCH_1})
+    set(${field} "${CMAKE_MATCH_1}")
   endforeach()
   # (The template holds a semicolon: no list may carry it.)
   execute_process(COMMAND ${MSIBUILD} ${msi} -s "${Subject}" "${Author}" "${Template}"
