@@ -1,6 +1,7 @@
 #include "framework/streaming/Fixups.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -41,15 +42,32 @@ struct GlobalEntry {
 struct GlobalFixupList {
   std::recursive_mutex lock;
   std::vector<std::shared_ptr<GlobalEntry>> entries;
+  // The length of the list, readable without the lock: every persistent object asks on its
+  // way out, and the list is nearly always empty.
+  std::atomic<std::size_t> count = 0;
+
+  void Add(TPropFixup fixup) {
+    std::lock_guard guard(lock);
+    entries.push_back(std::make_shared<GlobalEntry>(GlobalEntry{std::move(fixup)}));
+    count = entries.size();
+  }
+
+  void Drop(const std::shared_ptr<GlobalEntry>& entry) {
+    entry->dropped = true;
+    std::erase(entries, entry);
+    count = entries.size();
+  }
 
   template <class Match>
   void DropIf(Match&& match) {
+    if (count == 0) return;
     std::lock_guard guard(lock);
     std::erase_if(entries, [&](const std::shared_ptr<GlobalEntry>& entry) {
       if (!match(entry->fixup)) return false;
       entry->dropped = true;
       return true;
     });
+    count = entries.size();
   }
 };
 
@@ -166,9 +184,7 @@ void AddGlobalFixup(TPropFixup fixup) {
   if (fixup.root) fixup.root->ChangeState(ComponentState::Fixups, true);
   if (fixup.instance->InheritsFrom(TComponent::StaticClass))
     static_cast<TComponent*>(fixup.instance)->ChangeState(ComponentState::Fixups, true);
-  GlobalFixupList& list = GlobalFixups();
-  std::lock_guard guard(list.lock);
-  list.entries.push_back(std::make_shared<GlobalEntry>(GlobalEntry{std::move(fixup)}));
+  GlobalFixups().Add(std::move(fixup));
 }
 
 void RemoveGlobalFixup(const TPersistent* instance, const PropInfo* property) {
@@ -188,9 +204,7 @@ void RemoveGlobalFixupsOf(const TPersistent* instance) {
 }
 
 std::size_t GlobalFixupCount() {
-  GlobalFixupList& list = GlobalFixups();
-  std::lock_guard guard(list.lock);
-  return list.entries.size();
+  return GlobalFixups().count;
 }
 
 void ResolveGlobalFixups() {
@@ -208,8 +222,7 @@ void ResolveGlobalFixups() {
     // Dropped before the setter runs: an entry whose setter fails would otherwise fail
     // every later load of any root.
     const TPropFixup fixup = entry->fixup;
-    entry->dropped = true;
-    std::erase(list.entries, entry);
+    list.Drop(entry);
     if (!root) continue;
     // A component of another class than the property's cannot be stored; it counts as none.
     if (!StoreReference(fixup, target)) StoreReference(fixup, nullptr);

@@ -62,7 +62,8 @@ void AddGlobalFixup(TPropFixup fixup);
 void RemoveGlobalFixup(const TPersistent* instance, const PropInfo* property);
 // Drops what was read into this root and what waits for this component's own properties.
 void RemoveGlobalFixups(const TComponent* component);
-// Drops what waits for any property of this object.
+// Drops what waits for any property of this object; every persistent object does so when
+// it is destroyed.
 void RemoveGlobalFixupsOf(const TPersistent* instance);
 std::size_t GlobalFixupCount();
 // Stores every waiting reference whose root now exists and drops it; a reference whose

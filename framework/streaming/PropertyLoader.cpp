@@ -316,14 +316,13 @@ void TReader::LoadCollection(TCollection& collection) {
   try {
     // An empty stored list keeps the items the collection has; any item replaces them all.
     if (!AtListEnd() && collection.Count() > 0) {
-      // References still waiting for the old items would outlive them.
+      // References of this body still waiting for the old items would outlive them (the
+      // process-wide ones go with the items themselves).
       std::unordered_set<const TPersistent*> doomed;
       for (int i = 0; i < collection.Count(); ++i)
         doomed.insert(collection.Item(i));
       if (fixups_)
         std::erase_if(*fixups_, [&](const TPropFixup& f) { return doomed.contains(f.instance); });
-      for (const TPersistent* item : doomed)
-        RemoveGlobalFixupsOf(item);
       collection.Clear();
     }
     while (!AtListEnd()) {

@@ -211,6 +211,38 @@ TEST_F(LoadFixupTest, WaitingReferenceGoesWithItsRoot) {
   EXPECT_EQ(GlobalFixupCount(), 0u);
 }
 
+// Whatever holds a waiting reference (a component, an item of its collection, an object
+// reached by a path) may go while the root that read it lives; the next load resolves the
+// process-wide list and must not reach the object through it.
+TEST_F(LoadFixupTest, WaitingReferenceGoesWithTheObjectThatHoldsIt) {
+  // Entries of Child1 naming a component of a root that is loaded later.
+  const auto inItem = [](StreamBuilder& b) {
+    b.Name("Items").Collection().Item().Name("Link").Ident("Later.Child1").End().End();
+  };
+  const auto inNested = [](StreamBuilder& b) { b.Name("Inner.Link").Ident("Later.Child1"); };
+  const struct {
+    const char* what;
+    std::function<void(StreamBuilder&)> entry;
+    std::function<void(TSampleRoot&)> destroy;
+  } cases[] = {
+      {"owner of the item destroyed", inItem, [](TSampleRoot& r) { FreeAndNil(r.Child1); }},
+      {"collection cleared", inItem, [](TSampleRoot& r) { r.Child1->Items()->Clear(); }},
+      {"item deleted", inItem, [](TSampleRoot& r) { r.Child1->Items()->Delete(0); }},
+      {"owner of the nested object destroyed", inNested,
+       [](TSampleRoot& r) { FreeAndNil(r.Child1); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto first = LoadNew(Pair(None, c.entry, None, "First"));
+    ASSERT_EQ(GlobalFixupCount(), 1u);
+    c.destroy(*first);
+    EXPECT_EQ(GlobalFixupCount(), 0u);
+    // Every load resolves what waits; "Later" still does not exist, so a stale entry would be
+    // looked at.
+    LoadNew(Pair(None, None, None, "Unrelated"));
+  }
+}
+
 TEST_F(LoadFixupTest, WaitingReferenceOfAFilledPropertyIsDropped) {
   auto first = LoadNew(
       Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Child1"); }, None, None, "First"));
