@@ -104,13 +104,16 @@ void TReader::LoadEntry(TPersistent* instance) {
           AssignValue(current, *property);
         } else {
           // A defined property may read the value however it likes; once it has begun,
-          // nobody knows where the stream stands, so its errors cannot be passed over.
-          canRecover_ = false;
-          current->DefineStoredData(*this);
-          canRecover_ = true;
-          if (!CurrentPropertyName().empty()) {
+          // nobody knows where the stream stands, so its errors cannot be passed over. An
+          // empty segment ("Inner.") is no defined property's name.
+          if (!segment.empty()) {
+            canRecover_ = false;
+            current->DefineStoredData(*this);
+            canRecover_ = true;
+          }
+          if (segment.empty() || !CurrentPropertyName().empty()) {
             SkipOneValue();
-            throw EReadError(Format(LoadText(TextId::SUnknownProperty), {CurrentPropertyName()}));
+            throw EReadError(Format(LoadText(TextId::SUnknownProperty), {segment}));
           }
         }
         break;

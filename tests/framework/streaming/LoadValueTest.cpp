@@ -322,6 +322,8 @@ TEST_F(LoadValueTest, EntryThePropertyCannotTakeIsRefusedNamingItsPath) {
        "Root.Nope.Size: Property Nope does not exist"},
       {"unknown last segment of a path", [](StreamBuilder& b) { b.Name("Inner.Nope").Int(1); },
        "Root.Inner.Nope: Property Nope does not exist"},
+      {"empty last segment of a path", [](StreamBuilder& b) { b.Name("Inner.").Int(1); },
+       "Root.Inner.: Property  does not exist"},
       {"path through an integer", [](StreamBuilder& b) { b.Name("IntValue.Size").Int(1); },
        "Root.IntValue.Size: Invalid property path"},
       {"path through an object that is not persistent",
@@ -345,6 +347,7 @@ TEST_F(LoadValueTest, HandledEntryErrorLeavesTheStreamAtTheNextEntry) {
                         b.Name("Bogus").List().Int(1).String("x").End();
                         b.Name("Fixed").Collection().Item().Name("Value").Int(1).End().End();
                         b.Name("WideLetter").String("x");
+                        b.Name("Inner.").String("x");
                         b.Name("Shade").Ident("shPurple");
                         b.Name("IntValue").Int(4);
                       }),
@@ -354,6 +357,7 @@ TEST_F(LoadValueTest, HandledEntryErrorLeavesTheStreamAtTheNextEntry) {
                                  "Error reading Root.Bogus: Property Bogus does not exist",
                                  "Error reading Root.Fixed: Property is read-only",
                                  "Error reading Root.WideLetter: Invalid property value",
+                                 "Error reading Root.Inner.: Property  does not exist",
                                  "Error reading Root.Shade: Invalid property value",
                              }));
 }
