@@ -109,21 +109,21 @@ TComponent* FindNested(TComponent* root, std::string_view path) {
   return current;
 }
 
-bool StoreReference(const TPropFixup& fixup, TComponent* component) {
+void StoreReference(const TPropFixup& fixup, TComponent* component) {
   const PropInfo& property = *fixup.property;
-  if (!property.set) return true;
+  if (!property.set) return;
   if (fixup.IsInterface()) {
     InterfacePtr pointer;
     if (component && property.type->interfaceType)
       pointer.pointer = component->QueryInterface(*property.type->interfaceType);
     property.set(*fixup.instance, PropValue(pointer));
-    return true;
+    return;
   }
   if (component &&
       !(property.type->classType && component->InheritsFrom(*property.type->classType)))
-    return false;
+    throw EReadError(TReader::EntryErrorMessage(fixup.instance, fixup.path,
+                                                LoadText(TextId::SInvalidPropertyValue)));
   property.set(*fixup.instance, PropValue(static_cast<TObject*>(component)));
-  return true;
 }
 
 // --- The global name space ------------------------------------------------------------------
@@ -219,13 +219,11 @@ void ResolveGlobalFixups() {
     if (entry->dropped) continue;
     if (!root && PropertyIsEmpty(entry->fixup)) continue;  // waits for a later pass
     TComponent* target = root ? FindNested(root, entry->fixup.name) : nullptr;
-    // Dropped before the setter runs: an entry whose setter fails would otherwise fail
-    // every later load of any root.
+    // Dropped before it is stored: an entry that fails (its setter, or a component of the
+    // wrong class) would otherwise fail every later load of any root.
     const TPropFixup fixup = entry->fixup;
     list.Drop(entry);
-    if (!root) continue;
-    // A component of another class than the property's cannot be stored; it counts as none.
-    if (!StoreReference(fixup, target)) StoreReference(fixup, nullptr);
+    if (root) StoreReference(fixup, target);
   }
 }
 
@@ -241,9 +239,7 @@ void TReader::ResolveLocalFixups() {
     TComponent* found = FindNested(fixup.root, name);
     RemoveGlobalFixup(fixup.instance, fixup.property);
     if (found) {
-      if (!StoreReference(fixup, found))
-        throw EReadError(
-            EntryErrorMessage(fixup.instance, fixup.path, LoadText(TextId::SInvalidPropertyValue)));
+      StoreReference(fixup, found);
     } else if (const std::size_t dot = name.find('.'); dot != std::string::npos) {
       TPropFixup waiting = fixup;
       waiting.rootName = name.substr(0, dot);

@@ -183,6 +183,9 @@ class TReader : public TFiler {
   const ClassInfo& FindChildClass(const std::string& className);
   // Resolves the references of the outermost body, in the order they were read.
   void ResolveLocalFixups();
+  // "Error reading %s%s%s: %s" about the instance's entry at `path`, around the cause.
+  static std::string EntryErrorMessage(const TPersistent* instance, const std::string& path,
+                                       const std::string& cause);
 
   TComponent* Root() const { return root_; }
   TComponent* LookupRoot() const { return lookupRoot_; }
@@ -205,9 +208,6 @@ class TReader : public TFiler {
   void LoadBodyParts(TComponent* instance);
   void LoadCollection(TCollection& collection);
   void QueueReference(TPersistent* object, const PropInfo& property, std::string name);
-  // "Error reading %s%s%s: %s" about the instance's entry at `path`, around the cause.
-  static std::string EntryErrorMessage(const TPersistent* instance, const std::string& path,
-                                       const std::string& cause);
   void DestroyCreated(TComponent* component, std::size_t afterLoadMark, std::size_t fixupMark);
 
   TComponent* root_ = nullptr;

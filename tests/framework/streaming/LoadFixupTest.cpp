@@ -278,6 +278,22 @@ TEST_F(LoadFixupTest, FailingSetterDoesNotLeaveItsReferenceToFailLaterLoads) {
   EXPECT_EQ(third->Name(), "Third");
 }
 
+// As within one root: a component that the property cannot hold is an error, not nil.
+TEST_F(LoadFixupTest, WaitingReferenceToComponentOfAnotherClassIsRejected) {
+  auto first = LoadNew(
+      Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Bare"); }, None, None, "First"));
+  auto second = NewRoot();
+  g_roots.push_back(second.get());
+  StreamBuilder b;
+  b.Signature().Object("TSampleRoot", "Second").End();
+  b.Object("TComponent", "Bare").End().End();
+  b.End();
+  EXPECT_EQ(Raised([&] { Load(b, second.get()); }),
+            "EReadError: Error reading First.Link: Invalid property value");
+  EXPECT_EQ(first->Link(), nullptr);
+  EXPECT_EQ(GlobalFixupCount(), 0u);
+}
+
 TEST_F(LoadFixupTest, HookThatHandlesEveryErrorDoesNotRetryForEver) {
   g_finderThrows = true;
   ErrorCollector forgiver;
