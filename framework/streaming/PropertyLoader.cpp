@@ -1,7 +1,6 @@
 // The entries of a definition: property paths, values by type, collections, variants and
 // the references that wait for the end of the body.
 
-#include <cfloat>
 #include <cmath>
 #include <mutex>
 #include <unordered_set>
@@ -36,17 +35,19 @@ TObject* HeldObject(const TPersistent& object, const PropInfo& property) {
   return held ? *held : nullptr;
 }
 
-// A value read as the widest float, brought to what the property's type can hold.
-double ToFloatType(double value, FloatType type) {
+// A stored extended value brought to what the property's type can hold.
+double ToFloatType(const Extended80& stored, FloatType type) {
+  // A single is rounded from the stored value itself: through a double it would be rounded
+  // twice, and a value just above a tie, or just above the largest single, would come out
+  // one step off.
+  if (type == FloatType::Single) return stored.ToSingle();
+  const double value = stored.ToDouble();
   switch (type) {
-    case FloatType::Single:
-      if (std::isfinite(value) && std::fabs(value) > FLT_MAX)
-        return value > 0 ? HUGE_VAL : -HUGE_VAL;
-      return static_cast<double>(static_cast<float>(value));
     case FloatType::Comp:
       return std::isfinite(value) ? std::nearbyint(value) : value;
     case FloatType::Currency:
       return std::isfinite(value) ? std::nearbyint(value * 10000.0) / 10000.0 : value;
+    case FloatType::Single:
     case FloatType::Double:
     case FloatType::Extended:
       break;
@@ -198,7 +199,7 @@ void TReader::AssignValue(TPersistent* object, const PropInfo& property) {
       return;
     }
     case TypeKind::Float:
-      store(ToFloatType(ReadExtendedValue().ToDouble(), type.floatType));
+      store(ToFloatType(ReadExtendedValue(), type.floatType));
       return;
     case TypeKind::ShortString: {
       std::string text = ReadTextValue();

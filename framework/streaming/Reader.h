@@ -59,7 +59,9 @@ struct Extended80 {
   std::uint8_t bytes[10] = {};
 
   static Extended80 FromInt(std::int32_t value);
+  // Each rounds the stored value once, to nearest even, as the coprocessor stores it.
   double ToDouble() const;
+  float ToSingle() const;
 };
 
 class TReader : public TFiler {

@@ -84,6 +84,17 @@ TEST_F(LoadValueTest, SingleOutOfRangeBecomesInfinite) {
   EXPECT_EQ(root->Small(), std::numeric_limits<float>::infinity());
 }
 
+TEST_F(LoadValueTest, SingleIsRoundedOnceFromTheStoredValue) {
+  // The largest single times 1 + 2^-30 lies below the rounding boundary to infinity.
+  constexpr std::uint64_t kLargest = 0xFFFFFF0000000000ULL;
+  auto root = Read(
+      [](StreamBuilder& b) { b.Name("Small").Extended(kLargest + (kLargest >> 30), 16383 + 127); });
+  EXPECT_EQ(root->Small(), std::numeric_limits<float>::max());
+  // 1 + 2^-24 + 2^-60: just above a tie, by less than a double can hold.
+  root = Read([](StreamBuilder& b) { b.Name("Small").Extended(0x8000008000000008ULL, 16383); });
+  EXPECT_EQ(root->Small(), 1.0f + std::ldexp(1.0f, -23));
+}
+
 TEST_F(LoadValueTest, TextsAreConvertedToThePropertysWidth) {
   // "Да" stored as UTF-8 arrives in an 8-bit property as code page 1251 bytes, and 8-bit
   // text arrives in a wide property converted back.
