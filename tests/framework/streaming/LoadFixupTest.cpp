@@ -51,6 +51,17 @@ class LoadFixupTest : public LoadFixture {
     return b;
   }
   static void None(StreamBuilder&) {}
+
+  // Loads the root "Second", findable by name, with one child of the class; what it raises.
+  std::string LoadSecondWithChild(TComponent* second, std::string_view childClass,
+                                  std::string_view childName) {
+    g_roots.push_back(second);
+    StreamBuilder b;
+    b.Signature().Object("TSampleRoot", "Second").End();
+    b.Object(childClass, childName).End().End();
+    b.End();
+    return Raised([&] { Load(b, second); });
+  }
 };
 
 // --- Within one root ------------------------------------------------------------------------
@@ -267,12 +278,7 @@ TEST_F(LoadFixupTest, FailingSetterDoesNotLeaveItsReferenceToFailLaterLoads) {
   auto first = LoadNew(
       Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Poison"); }, None, None, "First"));
   auto second = NewRoot();
-  g_roots.push_back(second.get());
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Second").End();
-  b.Object("TSample", "Poison").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b, second.get()); }), "EComponentError: poisoned");
+  EXPECT_EQ(LoadSecondWithChild(second.get(), "TSample", "Poison"), "EComponentError: poisoned");
   EXPECT_EQ(GlobalFixupCount(), 0u);
   auto third = LoadNew(Pair(None, None, None, "Third"));
   EXPECT_EQ(third->Name(), "Third");
@@ -283,12 +289,7 @@ TEST_F(LoadFixupTest, WaitingReferenceToComponentOfAnotherClassIsRejected) {
   auto first = LoadNew(
       Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Bare"); }, None, None, "First"));
   auto second = NewRoot();
-  g_roots.push_back(second.get());
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Second").End();
-  b.Object("TComponent", "Bare").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b, second.get()); }),
+  EXPECT_EQ(LoadSecondWithChild(second.get(), "TComponent", "Bare"),
             "EReadError: Error reading First.Link: Invalid property value");
   EXPECT_EQ(first->Link(), nullptr);
   EXPECT_EQ(GlobalFixupCount(), 0u);

@@ -173,32 +173,24 @@ TEST(Extended80Test, DecodingAgreesWithTheCoprocessorOnRandomPatterns) {
   std::mt19937_64 random(20240601);
   for (int i = 0; i < 200000; ++i) {
     std::uint64_t mantissa = random() | kOne;
-    // Every third pattern lies just above a tie of the single's last place, with the excess
+    // Every fifth pattern lies just above a tie of the single's last place, with the excess
     // below a double's.
-    if (i % 3 == 0)
+    if (i % 5 == 0)
       mantissa = (mantissa & ~((1ULL << 40) - 1)) | (1ULL << 39) | (random() & 0x3FF) | 1;
     // Exponents spread over the whole range, with most near the range edges of both.
-    std::uint16_t exponent;
-    switch (i % 6) {
-      case 4:
-        exponent = static_cast<std::uint16_t>(16383 - 126 - static_cast<int>(random() % 30));
-        break;
-      case 5:
-        exponent = static_cast<std::uint16_t>(16383 + 124 + static_cast<int>(random() % 6));
-        break;
-      case 0:
-        exponent = static_cast<std::uint16_t>(random() % 0x7FFF);
-        break;
-      case 1:
-        exponent = static_cast<std::uint16_t>(16383 - 1022 - static_cast<int>(random() % 60));
-        break;
-      case 2:
-        exponent = static_cast<std::uint16_t>(16383 + 1020 + static_cast<int>(random() % 8));
-        break;
-      default:
-        exponent = static_cast<std::uint16_t>(16383 - 30 + static_cast<int>(random() % 60));
-        break;
-    }
+    const struct {
+      int lowest, count;
+    } ranges[] = {
+        {0, 0x7FFF},              // anywhere
+        {16383 - 1022 - 59, 60},  // the double's denormals
+        {16383 + 1020, 8},        // the double's largest
+        {16383 - 30, 60},         // ordinary values
+        {16383 - 126 - 29, 30},   // the single's denormals
+        {16383 + 124, 6},         // the single's largest
+    };
+    const auto& range = ranges[i % std::size(ranges)];
+    const auto exponent = static_cast<std::uint16_t>(
+        range.lowest + static_cast<int>(random() % static_cast<unsigned>(range.count)));
     if (exponent == 0) continue;
     const auto top = static_cast<std::uint16_t>(exponent | ((random() & 1) ? 0x8000 : 0));
     const Extended80 value = Make(mantissa, top);
