@@ -106,7 +106,8 @@ void FreeKept(std::size_t index) {
   Free(root);
 }
 
-// The component and everything it owns, deepest first, that has a collection.
+// Acts on every sample (each has a collection) among the component and what it owns, the
+// deepest first.
 void ForEachSample(TComponent* component, void (*act)(testing::TSample&)) {
   for (int i = component->ComponentCount() - 1; i >= 0; --i)
     ForEachSample(component->Component(i), act);
