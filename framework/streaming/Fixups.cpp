@@ -1,6 +1,7 @@
 #include "framework/streaming/Fixups.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -41,15 +42,32 @@ struct GlobalEntry {
 struct GlobalFixupList {
   std::recursive_mutex lock;
   std::vector<std::shared_ptr<GlobalEntry>> entries;
+  // The length of the list, readable without the lock: every persistent object asks on its
+  // way out, and the list is nearly always empty.
+  std::atomic<std::size_t> count = 0;
+
+  void Add(TPropFixup fixup) {
+    std::lock_guard guard(lock);
+    entries.push_back(std::make_shared<GlobalEntry>(GlobalEntry{std::move(fixup)}));
+    count = entries.size();
+  }
+
+  void Drop(const std::shared_ptr<GlobalEntry>& entry) {
+    entry->dropped = true;
+    std::erase(entries, entry);
+    count = entries.size();
+  }
 
   template <class Match>
   void DropIf(Match&& match) {
+    if (count == 0) return;
     std::lock_guard guard(lock);
     std::erase_if(entries, [&](const std::shared_ptr<GlobalEntry>& entry) {
       if (!match(entry->fixup)) return false;
       entry->dropped = true;
       return true;
     });
+    count = entries.size();
   }
 };
 
@@ -91,21 +109,21 @@ TComponent* FindNested(TComponent* root, std::string_view path) {
   return current;
 }
 
-bool StoreReference(const TPropFixup& fixup, TComponent* component) {
+void StoreReference(const TPropFixup& fixup, TComponent* component) {
   const PropInfo& property = *fixup.property;
-  if (!property.set) return true;
+  if (!property.set) return;
   if (fixup.IsInterface()) {
     InterfacePtr pointer;
     if (component && property.type->interfaceType)
       pointer.pointer = component->QueryInterface(*property.type->interfaceType);
     property.set(*fixup.instance, PropValue(pointer));
-    return true;
+    return;
   }
   if (component &&
       !(property.type->classType && component->InheritsFrom(*property.type->classType)))
-    return false;
+    throw EReadError(TReader::EntryErrorMessage(fixup.instance, fixup.path,
+                                                LoadText(TextId::SInvalidPropertyValue)));
   property.set(*fixup.instance, PropValue(static_cast<TObject*>(component)));
-  return true;
 }
 
 // --- The global name space ------------------------------------------------------------------
@@ -166,9 +184,7 @@ void AddGlobalFixup(TPropFixup fixup) {
   if (fixup.root) fixup.root->ChangeState(ComponentState::Fixups, true);
   if (fixup.instance->InheritsFrom(TComponent::StaticClass))
     static_cast<TComponent*>(fixup.instance)->ChangeState(ComponentState::Fixups, true);
-  GlobalFixupList& list = GlobalFixups();
-  std::lock_guard guard(list.lock);
-  list.entries.push_back(std::make_shared<GlobalEntry>(GlobalEntry{std::move(fixup)}));
+  GlobalFixups().Add(std::move(fixup));
 }
 
 void RemoveGlobalFixup(const TPersistent* instance, const PropInfo* property) {
@@ -188,9 +204,7 @@ void RemoveGlobalFixupsOf(const TPersistent* instance) {
 }
 
 std::size_t GlobalFixupCount() {
-  GlobalFixupList& list = GlobalFixups();
-  std::lock_guard guard(list.lock);
-  return list.entries.size();
+  return GlobalFixups().count;
 }
 
 void ResolveGlobalFixups() {
@@ -205,14 +219,11 @@ void ResolveGlobalFixups() {
     if (entry->dropped) continue;
     if (!root && PropertyIsEmpty(entry->fixup)) continue;  // waits for a later pass
     TComponent* target = root ? FindNested(root, entry->fixup.name) : nullptr;
-    // Dropped before the setter runs: an entry whose setter fails would otherwise fail
-    // every later load of any root.
+    // Dropped before it is stored: an entry that fails (its setter, or a component of the
+    // wrong class) would otherwise fail every later load of any root.
     const TPropFixup fixup = entry->fixup;
-    entry->dropped = true;
-    std::erase(list.entries, entry);
-    if (!root) continue;
-    // A component of another class than the property's cannot be stored; it counts as none.
-    if (!StoreReference(fixup, target)) StoreReference(fixup, nullptr);
+    list.Drop(entry);
+    if (root) StoreReference(fixup, target);
   }
 }
 
@@ -228,9 +239,7 @@ void TReader::ResolveLocalFixups() {
     TComponent* found = FindNested(fixup.root, name);
     RemoveGlobalFixup(fixup.instance, fixup.property);
     if (found) {
-      if (!StoreReference(fixup, found))
-        throw EReadError(
-            EntryErrorMessage(fixup.instance, fixup.path, LoadText(TextId::SInvalidPropertyValue)));
+      StoreReference(fixup, found);
     } else if (const std::size_t dot = name.find('.'); dot != std::string::npos) {
       TPropFixup waiting = fixup;
       waiting.rootName = name.substr(0, dot);

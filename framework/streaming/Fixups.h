@@ -34,8 +34,9 @@ TComponent* FindNested(TComponent* root, std::string_view path);
 
 // Stores the component (or, for an interface property, its interface of the property's
 // type) through the property's setter; none stores nil. A component of another class than
-// the property's is not stored at all, and the result is false.
-bool StoreReference(const TPropFixup& fixup, TComponent* component);
+// the property's is not stored: EReadError "Error reading %s%s%s: Invalid property value"
+// about the entry that named it.
+void StoreReference(const TPropFixup& fixup, TComponent* component);
 
 // --- The global name space ------------------------------------------------------------------
 
@@ -62,12 +63,14 @@ void AddGlobalFixup(TPropFixup fixup);
 void RemoveGlobalFixup(const TPersistent* instance, const PropInfo* property);
 // Drops what was read into this root and what waits for this component's own properties.
 void RemoveGlobalFixups(const TComponent* component);
-// Drops what waits for any property of this object.
+// Drops what waits for any property of this object; every persistent object does so when
+// it is destroyed.
 void RemoveGlobalFixupsOf(const TPersistent* instance);
 std::size_t GlobalFixupCount();
 // Stores every waiting reference whose root now exists and drops it; a reference whose
 // root does not exist yet keeps waiting while its property is still empty. Holds the name
-// space for writing. A failing setter's error passes on after its entry has been dropped.
+// space for writing. A failing setter's error, like a component of the wrong class, passes
+// on after its entry has been dropped.
 void ResolveGlobalFixups();
 
 }  // namespace sx

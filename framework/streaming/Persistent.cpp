@@ -3,12 +3,17 @@
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Texts.h"
+#include "framework/streaming/Fixups.h"
 
 namespace sx {
 
 constinit const ClassInfo TObject::StaticClass{.name = "TObject", .parent = nullptr};
 constinit const ClassInfo TPersistent::StaticClass{.name = "TPersistent",
                                                    .parent = &TObject::StaticClass};
+
+TPersistent::~TPersistent() {
+  RemoveGlobalFixupsOf(this);
+}
 
 void TPersistent::Assign(const TPersistent* source) {
   if (source)

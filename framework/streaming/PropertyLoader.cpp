@@ -1,7 +1,6 @@
 // The entries of a definition: property paths, values by type, collections, variants and
 // the references that wait for the end of the body.
 
-#include <cfloat>
 #include <cmath>
 #include <mutex>
 #include <unordered_set>
@@ -36,17 +35,19 @@ TObject* HeldObject(const TPersistent& object, const PropInfo& property) {
   return held ? *held : nullptr;
 }
 
-// A value read as the widest float, brought to what the property's type can hold.
-double ToFloatType(double value, FloatType type) {
+// A stored extended value brought to what the property's type can hold.
+double ToFloatType(const Extended80& stored, FloatType type) {
+  // A single is rounded from the stored value itself: through a double it would be rounded
+  // twice, and a value just above a tie, or just above the largest single, would come out
+  // one step off.
+  if (type == FloatType::Single) return stored.ToSingle();
+  const double value = stored.ToDouble();
   switch (type) {
-    case FloatType::Single:
-      if (std::isfinite(value) && std::fabs(value) > FLT_MAX)
-        return value > 0 ? HUGE_VAL : -HUGE_VAL;
-      return static_cast<double>(static_cast<float>(value));
     case FloatType::Comp:
       return std::isfinite(value) ? std::nearbyint(value) : value;
     case FloatType::Currency:
       return std::isfinite(value) ? std::nearbyint(value * 10000.0) / 10000.0 : value;
+    case FloatType::Single:
     case FloatType::Double:
     case FloatType::Extended:
       break;
@@ -104,13 +105,16 @@ void TReader::LoadEntry(TPersistent* instance) {
           AssignValue(current, *property);
         } else {
           // A defined property may read the value however it likes; once it has begun,
-          // nobody knows where the stream stands, so its errors cannot be passed over.
-          canRecover_ = false;
-          current->DefineStoredData(*this);
-          canRecover_ = true;
-          if (!CurrentPropertyName().empty()) {
+          // nobody knows where the stream stands, so its errors cannot be passed over. An
+          // empty segment ("Inner.") is no defined property's name.
+          if (!segment.empty()) {
+            canRecover_ = false;
+            current->DefineStoredData(*this);
+            canRecover_ = true;
+          }
+          if (segment.empty() || !CurrentPropertyName().empty()) {
             SkipOneValue();
-            throw EReadError(Format(LoadText(TextId::SUnknownProperty), {CurrentPropertyName()}));
+            throw EReadError(Format(LoadText(TextId::SUnknownProperty), {segment}));
           }
         }
         break;
@@ -195,7 +199,7 @@ void TReader::AssignValue(TPersistent* object, const PropInfo& property) {
       return;
     }
     case TypeKind::Float:
-      store(ToFloatType(ReadExtendedValue().ToDouble(), type.floatType));
+      store(ToFloatType(ReadExtendedValue(), type.floatType));
       return;
     case TypeKind::ShortString: {
       std::string text = ReadTextValue();
@@ -316,14 +320,13 @@ void TReader::LoadCollection(TCollection& collection) {
   try {
     // An empty stored list keeps the items the collection has; any item replaces them all.
     if (!AtListEnd() && collection.Count() > 0) {
-      // References still waiting for the old items would outlive them.
+      // References of this body still waiting for the old items would outlive them (the
+      // process-wide ones go with the items themselves).
       std::unordered_set<const TPersistent*> doomed;
       for (int i = 0; i < collection.Count(); ++i)
         doomed.insert(collection.Item(i));
       if (fixups_)
         std::erase_if(*fixups_, [&](const TPropFixup& f) { return doomed.contains(f.instance); });
-      for (const TPersistent* item : doomed)
-        RemoveGlobalFixupsOf(item);
       collection.Clear();
     }
     while (!AtListEnd()) {

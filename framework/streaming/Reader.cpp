@@ -76,6 +76,47 @@ std::uint64_t ShiftRoundingToEven(std::uint64_t value, int shift) {
   return quotient + ((rest > half || (rest == half && (quotient & 1))) ? 1 : 0);
 }
 
+// The value rounded once, to nearest even, into the binary interchange format with the given
+// widths of fraction and exponent; the result's bits, sign included, stand at the bottom.
+std::uint64_t RoundedBits(const Extended80& value, int fractionBits, int exponentBits) {
+  std::uint64_t mantissa = 0;
+  for (int i = 7; i >= 0; --i)
+    mantissa = (mantissa << 8) | value.bytes[i];
+  const unsigned top =
+      static_cast<unsigned>(value.bytes[8]) | (static_cast<unsigned>(value.bytes[9]) << 8);
+  const int exponent = static_cast<int>(top & 0x7FFF);
+  const int bias = (1 << (exponentBits - 1)) - 1;
+  const std::uint64_t sign = static_cast<std::uint64_t>(top >> 15) << (fractionBits + exponentBits);
+  const std::uint64_t infinity = ((std::uint64_t{1} << exponentBits) - 1) << fractionBits;
+  const std::uint64_t quietNaN = infinity | (std::uint64_t{1} << (fractionBits - 1));
+  constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
+  // Bits of the 64-bit mantissa below the target's last place.
+  const int dropped = 63 - fractionBits;
+
+  // Zero and the format's own denormals lie far below the smallest value of either target.
+  if (exponent == 0) return sign;
+  // Encodings without the explicit integer bit (unnormals, pseudo-infinities, pseudo-NaNs)
+  // are invalid operands to the coprocessor, which turns them into NaN.
+  if ((mantissa & kIntegerBit) == 0) return sign | quietNaN;
+  if (exponent == 0x7FFF) {
+    const std::uint64_t fraction = mantissa & ~kIntegerBit;
+    if (fraction == 0) return sign | infinity;
+    return sign | quietNaN | (fraction >> dropped);
+  }
+
+  const int unbiased = exponent - 16383;
+  if (unbiased > bias) return sign | infinity;
+  if (unbiased >= 1 - bias) {
+    // The rounded mantissa keeps its integer bit just above the fraction, which adds the
+    // missing one to the exponent field; a carry out of rounding moves on into the exponent
+    // (up to infinity, and only past the rounding boundary).
+    const std::uint64_t rounded = ShiftRoundingToEven(mantissa, dropped);
+    return sign | ((static_cast<std::uint64_t>(unbiased + bias - 1) << fractionBits) + rounded);
+  }
+  // A denormal of the target; rounding up to the smallest normal carries into the exponent.
+  return sign | ShiftRoundingToEven(mantissa, dropped + (1 - bias - unbiased));
+}
+
 }  // namespace
 
 // --- Extended80 ---------------------------------------------------------------------------
@@ -99,40 +140,11 @@ Extended80 Extended80::FromInt(std::int32_t value) {
 }
 
 double Extended80::ToDouble() const {
-  std::uint64_t mantissa = 0;
-  for (int i = 7; i >= 0; --i)
-    mantissa = (mantissa << 8) | bytes[i];
-  const unsigned top = static_cast<unsigned>(bytes[8]) | (static_cast<unsigned>(bytes[9]) << 8);
-  const std::uint64_t sign = static_cast<std::uint64_t>(top >> 15) << 63;
-  const int exponent = static_cast<int>(top & 0x7FFF);
-  constexpr std::uint64_t kIntegerBit = std::uint64_t{1} << 63;
-  constexpr std::uint64_t kInfinity = std::uint64_t{0x7FF} << 52;
-  constexpr std::uint64_t kQuietNaN = kInfinity | (std::uint64_t{1} << 51);
+  return std::bit_cast<double>(RoundedBits(*this, 52, 11));
+}
 
-  // Zero and the format's own denormals lie far below the smallest double.
-  if (exponent == 0) return std::bit_cast<double>(sign);
-  // Encodings without the explicit integer bit (unnormals, pseudo-infinities, pseudo-NaNs)
-  // are invalid operands to the coprocessor, which turns them into NaN.
-  if ((mantissa & kIntegerBit) == 0) return std::bit_cast<double>(sign | kQuietNaN);
-  if (exponent == 0x7FFF) {
-    const std::uint64_t fraction = mantissa & ~kIntegerBit;
-    if (fraction == 0) return std::bit_cast<double>(sign | kInfinity);
-    return std::bit_cast<double>(sign | kQuietNaN | (fraction >> 11));
-  }
-
-  const int unbiased = exponent - 16383;
-  if (unbiased > 1023) return std::bit_cast<double>(sign | kInfinity);
-  std::uint64_t bits;
-  if (unbiased >= -1022) {
-    // The rounded mantissa keeps its integer bit at bit 52, which adds the missing one to
-    // the exponent field; a carry out of rounding moves on into the exponent (up to infinity).
-    const std::uint64_t rounded = ShiftRoundingToEven(mantissa, 11);
-    bits = (static_cast<std::uint64_t>(unbiased + 1023 - 1) << 52) + rounded;
-  } else {
-    // A double denormal; rounding up to the smallest normal carries into the exponent field.
-    bits = ShiftRoundingToEven(mantissa, 11 + (-1022 - unbiased));
-  }
-  return std::bit_cast<double>(sign | bits);
+float Extended80::ToSingle() const {
+  return std::bit_cast<float>(static_cast<std::uint32_t>(RoundedBits(*this, 23, 8)));
 }
 
 // --- Buffering ----------------------------------------------------------------------------

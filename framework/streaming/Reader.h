@@ -59,7 +59,9 @@ struct Extended80 {
   std::uint8_t bytes[10] = {};
 
   static Extended80 FromInt(std::int32_t value);
+  // Each rounds the stored value once, to nearest even, as the coprocessor stores it.
   double ToDouble() const;
+  float ToSingle() const;
 };
 
 class TReader : public TFiler {
@@ -183,6 +185,9 @@ class TReader : public TFiler {
   const ClassInfo& FindChildClass(const std::string& className);
   // Resolves the references of the outermost body, in the order they were read.
   void ResolveLocalFixups();
+  // "Error reading %s%s%s: %s" about the instance's entry at `path`, around the cause.
+  static std::string EntryErrorMessage(const TPersistent* instance, const std::string& path,
+                                       const std::string& cause);
 
   TComponent* Root() const { return root_; }
   TComponent* LookupRoot() const { return lookupRoot_; }
@@ -205,9 +210,6 @@ class TReader : public TFiler {
   void LoadBodyParts(TComponent* instance);
   void LoadCollection(TCollection& collection);
   void QueueReference(TPersistent* object, const PropInfo& property, std::string name);
-  // "Error reading %s%s%s: %s" about the instance's entry at `path`, around the cause.
-  static std::string EntryErrorMessage(const TPersistent* instance, const std::string& path,
-                                       const std::string& cause);
   void DestroyCreated(TComponent* component, std::size_t afterLoadMark, std::size_t fixupMark);
 
   TComponent* root_ = nullptr;

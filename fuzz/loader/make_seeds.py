@@ -131,3 +131,22 @@ b.end()
 write('other_root', b)
 
 write('minimal', B().sig().obj('TSampleRoot', '').end().end())
+
+# A session: definitions loaded one after the other into roots that stay alive, each followed
+# by a byte that disturbs a kept root before the next load. References into the later root
+# wait in an item and in a nested object; the component that holds them goes, the next root
+# arrives, then items are deleted and collections cleared under waiting references.
+b = B().sig().obj('TSampleRoot', 'First').end()
+b.obj('TSample', 'Child1').name('Items').coll().item().name('Link').ident('Later.Child1').end()
+b.end().name('Inner.Link').ident('Later.Child2').end().end()
+b.end().byte(2)  # the last component of root 0 goes
+b.sig().obj('TSampleRoot', 'Later').end()
+b.obj('TSample', 'Child1').end().end().obj('TSample', 'Child2').end().end()
+b.end().byte(1 << 3 | 4)  # the first item of each component of root 1 goes
+b.sig().obj('TSampleOtherRoot', 'Third').name('Items').coll().item().name('Link')
+b.ident('Fourth.A').end().end().end()
+b.obj('TSample', 'A').name('Items').coll().item().name('Link').ident('Fourth.A').end().end()
+b.end().end()
+b.end().byte(2 << 3 | 3)  # the collections of root 2 are cleared
+b.sig().obj('TSampleRoot', 'Fourth').end().obj('TSample', 'A').end().end().end().byte(1)
+write('session', b)

@@ -51,6 +51,17 @@ class LoadFixupTest : public LoadFixture {
     return b;
   }
   static void None(StreamBuilder&) {}
+
+  // Loads the root "Second", findable by name, with one child of the class; what it raises.
+  std::string LoadSecondWithChild(TComponent* second, std::string_view childClass,
+                                  std::string_view childName) {
+    g_roots.push_back(second);
+    StreamBuilder b;
+    b.Signature().Object("TSampleRoot", "Second").End();
+    b.Object(childClass, childName).End().End();
+    b.End();
+    return Raised([&] { Load(b, second); });
+  }
 };
 
 // --- Within one root ------------------------------------------------------------------------
@@ -211,6 +222,38 @@ TEST_F(LoadFixupTest, WaitingReferenceGoesWithItsRoot) {
   EXPECT_EQ(GlobalFixupCount(), 0u);
 }
 
+// Whatever holds a waiting reference (a component, an item of its collection, an object
+// reached by a path) may go while the root that read it lives; the next load resolves the
+// process-wide list and must not reach the object through it.
+TEST_F(LoadFixupTest, WaitingReferenceGoesWithTheObjectThatHoldsIt) {
+  // Entries of Child1 naming a component of a root that is loaded later.
+  const auto inItem = [](StreamBuilder& b) {
+    b.Name("Items").Collection().Item().Name("Link").Ident("Later.Child1").End().End();
+  };
+  const auto inNested = [](StreamBuilder& b) { b.Name("Inner.Link").Ident("Later.Child1"); };
+  const struct {
+    const char* what;
+    std::function<void(StreamBuilder&)> entry;
+    std::function<void(TSampleRoot&)> destroy;
+  } cases[] = {
+      {"owner of the item destroyed", inItem, [](TSampleRoot& r) { FreeAndNil(r.Child1); }},
+      {"collection cleared", inItem, [](TSampleRoot& r) { r.Child1->Items()->Clear(); }},
+      {"item deleted", inItem, [](TSampleRoot& r) { r.Child1->Items()->Delete(0); }},
+      {"owner of the nested object destroyed", inNested,
+       [](TSampleRoot& r) { FreeAndNil(r.Child1); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto first = LoadNew(Pair(None, c.entry, None, "First"));
+    ASSERT_EQ(GlobalFixupCount(), 1u);
+    c.destroy(*first);
+    EXPECT_EQ(GlobalFixupCount(), 0u);
+    // Every load resolves what waits; "Later" still does not exist, so a stale entry would be
+    // looked at.
+    LoadNew(Pair(None, None, None, "Unrelated"));
+  }
+}
+
 TEST_F(LoadFixupTest, WaitingReferenceOfAFilledPropertyIsDropped) {
   auto first = LoadNew(
       Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Child1"); }, None, None, "First"));
@@ -235,15 +278,21 @@ TEST_F(LoadFixupTest, FailingSetterDoesNotLeaveItsReferenceToFailLaterLoads) {
   auto first = LoadNew(
       Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Poison"); }, None, None, "First"));
   auto second = NewRoot();
-  g_roots.push_back(second.get());
-  StreamBuilder b;
-  b.Signature().Object("TSampleRoot", "Second").End();
-  b.Object("TSample", "Poison").End().End();
-  b.End();
-  EXPECT_EQ(Raised([&] { Load(b, second.get()); }), "EComponentError: poisoned");
+  EXPECT_EQ(LoadSecondWithChild(second.get(), "TSample", "Poison"), "EComponentError: poisoned");
   EXPECT_EQ(GlobalFixupCount(), 0u);
   auto third = LoadNew(Pair(None, None, None, "Third"));
   EXPECT_EQ(third->Name(), "Third");
+}
+
+// As within one root: a component that the property cannot hold is an error, not nil.
+TEST_F(LoadFixupTest, WaitingReferenceToComponentOfAnotherClassIsRejected) {
+  auto first = LoadNew(
+      Pair([](StreamBuilder& b) { b.Name("Link").Ident("Second.Bare"); }, None, None, "First"));
+  auto second = NewRoot();
+  EXPECT_EQ(LoadSecondWithChild(second.get(), "TComponent", "Bare"),
+            "EReadError: Error reading First.Link: Invalid property value");
+  EXPECT_EQ(first->Link(), nullptr);
+  EXPECT_EQ(GlobalFixupCount(), 0u);
 }
 
 TEST_F(LoadFixupTest, HookThatHandlesEveryErrorDoesNotRetryForEver) {

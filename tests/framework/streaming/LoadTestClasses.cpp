@@ -63,6 +63,7 @@ namespace {
 constexpr PropInfo kInnerProperties[] = {
     Property<&TSampleInner::Size, &TSampleInner::SetSize>("Size"),
     Property<&TSampleInner::Label, &TSampleInner::SetLabel>("Label"),
+    Property<&TSampleInner::Link, &TSampleInner::SetLink>("Link"),
 };
 
 constexpr PropInfo kItemProperties[] = {

@@ -53,7 +53,8 @@ extern SampleLog* g_sampleLog;
 
 class TSample;
 
-// An object reached through a dotted path ("Inner.Size").
+// An object reached through a dotted path ("Inner.Size"); its Link may wait for another root
+// like a component's.
 class TSampleInner : public TPersistent {
   SX_CLASS(TSampleInner)
 
@@ -61,10 +62,13 @@ class TSampleInner : public TPersistent {
   void SetSize(std::int32_t size) { size_ = size; }
   const std::string& Label() const { return label_; }
   void SetLabel(const std::string& label) { label_ = label; }
+  TSample* Link() const { return link_; }
+  void SetLink(TSample* link) { link_ = link; }
 
  private:
   std::int32_t size_ = 0;
   std::string label_;
+  TSample* link_ = nullptr;
 };
 
 // An object that is not persistent, so no path leads through it.

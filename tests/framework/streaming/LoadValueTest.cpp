@@ -84,6 +84,17 @@ TEST_F(LoadValueTest, SingleOutOfRangeBecomesInfinite) {
   EXPECT_EQ(root->Small(), std::numeric_limits<float>::infinity());
 }
 
+TEST_F(LoadValueTest, SingleIsRoundedOnceFromTheStoredValue) {
+  // The largest single times 1 + 2^-30 lies below the rounding boundary to infinity.
+  constexpr std::uint64_t kLargest = 0xFFFFFF0000000000ULL;
+  auto root = Read(
+      [](StreamBuilder& b) { b.Name("Small").Extended(kLargest + (kLargest >> 30), 16383 + 127); });
+  EXPECT_EQ(root->Small(), std::numeric_limits<float>::max());
+  // 1 + 2^-24 + 2^-60: just above a tie, by less than a double can hold.
+  root = Read([](StreamBuilder& b) { b.Name("Small").Extended(0x8000008000000008ULL, 16383); });
+  EXPECT_EQ(root->Small(), 1.0f + std::ldexp(1.0f, -23));
+}
+
 TEST_F(LoadValueTest, TextsAreConvertedToThePropertysWidth) {
   // "Да" stored as UTF-8 arrives in an 8-bit property as code page 1251 bytes, and 8-bit
   // text arrives in a wide property converted back.
@@ -322,6 +333,8 @@ TEST_F(LoadValueTest, EntryThePropertyCannotTakeIsRefusedNamingItsPath) {
        "Root.Nope.Size: Property Nope does not exist"},
       {"unknown last segment of a path", [](StreamBuilder& b) { b.Name("Inner.Nope").Int(1); },
        "Root.Inner.Nope: Property Nope does not exist"},
+      {"empty last segment of a path", [](StreamBuilder& b) { b.Name("Inner.").Int(1); },
+       "Root.Inner.: Property  does not exist"},
       {"path through an integer", [](StreamBuilder& b) { b.Name("IntValue.Size").Int(1); },
        "Root.IntValue.Size: Invalid property path"},
       {"path through an object that is not persistent",
@@ -345,6 +358,7 @@ TEST_F(LoadValueTest, HandledEntryErrorLeavesTheStreamAtTheNextEntry) {
                         b.Name("Bogus").List().Int(1).String("x").End();
                         b.Name("Fixed").Collection().Item().Name("Value").Int(1).End().End();
                         b.Name("WideLetter").String("x");
+                        b.Name("Inner.").String("x");
                         b.Name("Shade").Ident("shPurple");
                         b.Name("IntValue").Int(4);
                       }),
@@ -354,6 +368,7 @@ TEST_F(LoadValueTest, HandledEntryErrorLeavesTheStreamAtTheNextEntry) {
                                  "Error reading Root.Bogus: Property Bogus does not exist",
                                  "Error reading Root.Fixed: Property is read-only",
                                  "Error reading Root.WideLetter: Invalid property value",
+                                 "Error reading Root.Inner.: Property  does not exist",
                                  "Error reading Root.Shade: Invalid property value",
                              }));
 }

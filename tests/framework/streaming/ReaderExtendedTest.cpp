@@ -94,6 +94,60 @@ TEST(Extended80Test, NaNsAndInvalidEncodingsDecodeAsNaN) {
   EXPECT_TRUE(std::signbit(Make(0xC000000000000000ULL, 0xFFFF).ToDouble()));
 }
 
+std::uint32_t Bits(float f) {
+  return std::bit_cast<std::uint32_t>(f);
+}
+
+// A single is rounded from the stored value at once; through a double, values just above a
+// tie would land on the tie and then round to even, and values just above the largest
+// single would be taken for an overflow.
+TEST(Extended80Test, SingleIsRoundedOnceToNearestEven) {
+  const float maxSingle = std::numeric_limits<float>::max();
+  const float minNormal = std::numeric_limits<float>::min();
+  const float minDenormal = std::numeric_limits<float>::denorm_min();
+  const float infinity = std::numeric_limits<float>::infinity();
+  constexpr std::uint64_t kMaxMantissa = 0xFFFFFF0000000000ULL;  // 24 ones
+  constexpr std::uint64_t kHalfStep = 1ULL << 39;  // half of the last place of a single
+  const struct {
+    const char* what;
+    std::uint64_t mantissa;
+    std::uint16_t signAndExponent;
+    float expected;
+  } cases[] = {
+      {"one", kOne, 0x3FFF, 1.0f},
+      {"tie rounds to even (down)", kOne | kHalfStep, 0x3FFF, 1.0f},
+      {"tie rounds to even (up)", kOne | (3 * kHalfStep), 0x3FFF, 1.0f + std::ldexp(1.0f, -22)},
+      {"just above a tie, below a double's last place", kOne | kHalfStep | 8, 0x3FFF,
+       1.0f + std::ldexp(1.0f, -23)},
+      {"negative just above a tie", kOne | kHalfStep | 1, 0xBFFF, -(1.0f + std::ldexp(1.0f, -23))},
+      {"largest times 1 + 2^-30", kMaxMantissa + (kMaxMantissa >> 30), 16383 + 127, maxSingle},
+      {"just below the overflow boundary", kMaxMantissa | (kHalfStep - 1), 16383 + 127, maxSingle},
+      {"overflow boundary rounds to infinity", kMaxMantissa | kHalfStep, 16383 + 127, infinity},
+      {"beyond the range", kOne, 16383 + 128, infinity},
+      {"negative beyond the range", kOne, 0x8000 | (16383 + 200), -infinity},
+      {"just below the smallest normal", 0xFFFFFFFFFFFFFFFFULL, 16383 - 127, minNormal},
+      {"smallest denormal", kOne, 16383 - 149, minDenormal},
+      {"half the smallest denormal is a tie to zero", kOne, 16383 - 150, 0.0f},
+      {"just above half the smallest denormal", kOne | 8, 16383 - 150, minDenormal},
+      {"denormal tie rounds to even", 0xC000000000000000ULL, 16383 - 149, 2 * minDenormal},
+      {"far below the denormals", kOne, 16383 - 1000, 0.0f},
+      {"negative zero", 0, 0x8000, -0.0f},
+      {"extended denormal", 0x7FFFFFFFFFFFFFFFULL, 0x0000, 0.0f},
+      {"infinity", kOne, 0x7FFF, infinity},
+      {"negative infinity", kOne, 0xFFFF, -infinity},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(Bits(Make(c.mantissa, c.signAndExponent).ToSingle()), Bits(c.expected));
+  }
+  for (const std::uint16_t top : {0x7FFF, 0xFFFF}) {
+    EXPECT_TRUE(std::isnan(Make(0xC000000000000000ULL, top).ToSingle()));  // quiet NaN
+    EXPECT_TRUE(std::isnan(Make(kOne | 1, top).ToSingle()));  // signalling, low payload
+    EXPECT_EQ(std::signbit(Make(0xC000000000000000ULL, top).ToSingle()), top == 0xFFFF);
+  }
+  EXPECT_TRUE(std::isnan(Make(0x4000000000000000ULL, 0x3FFF).ToSingle()));  // unnormal
+}
+
 TEST(Extended80Test, IntegersConvertExactly) {
   for (std::int32_t v :
        {0, 1, -1, 2, -2, 96, -11, 65535, 0x7FFFFFFF, std::numeric_limits<std::int32_t>::min()}) {
@@ -111,36 +165,40 @@ TEST(Extended80Test, IntegerEncodingIsNormalised) {
 }
 
 #if (defined(__x86_64__) || defined(__i386__)) && !defined(_MSC_VER)
-// Where the compiler's long double is the coprocessor's format, its conversion is the
+// Where the compiler's long double is the coprocessor's format, its conversions are the
 // reference for every finite pattern.
 TEST(Extended80Test, DecodingAgreesWithTheCoprocessorOnRandomPatterns) {
   if (std::numeric_limits<long double>::digits != 64)
     GTEST_SKIP() << "long double is not 80-bit here";
   std::mt19937_64 random(20240601);
   for (int i = 0; i < 200000; ++i) {
-    const std::uint64_t mantissa = random() | kOne;
-    // Exponents spread over the whole range, with most near the double's range edges.
-    std::uint16_t exponent;
-    switch (i % 4) {
-      case 0:
-        exponent = static_cast<std::uint16_t>(random() % 0x7FFF);
-        break;
-      case 1:
-        exponent = static_cast<std::uint16_t>(16383 - 1022 - static_cast<int>(random() % 60));
-        break;
-      case 2:
-        exponent = static_cast<std::uint16_t>(16383 + 1020 + static_cast<int>(random() % 8));
-        break;
-      default:
-        exponent = static_cast<std::uint16_t>(16383 - 30 + static_cast<int>(random() % 60));
-        break;
-    }
+    std::uint64_t mantissa = random() | kOne;
+    // Every fifth pattern lies just above a tie of the single's last place, with the excess
+    // below a double's.
+    if (i % 5 == 0)
+      mantissa = (mantissa & ~((1ULL << 40) - 1)) | (1ULL << 39) | (random() & 0x3FF) | 1;
+    // Exponents spread over the whole range, with most near the range edges of both.
+    const struct {
+      int lowest, count;
+    } ranges[] = {
+        {0, 0x7FFF},              // anywhere
+        {16383 - 1022 - 59, 60},  // the double's denormals
+        {16383 + 1020, 8},        // the double's largest
+        {16383 - 30, 60},         // ordinary values
+        {16383 - 126 - 29, 30},   // the single's denormals
+        {16383 + 124, 6},         // the single's largest
+    };
+    const auto& range = ranges[i % std::size(ranges)];
+    const auto exponent = static_cast<std::uint16_t>(
+        range.lowest + static_cast<int>(random() % static_cast<unsigned>(range.count)));
     if (exponent == 0) continue;
     const auto top = static_cast<std::uint16_t>(exponent | ((random() & 1) ? 0x8000 : 0));
     const Extended80 value = Make(mantissa, top);
     long double reference = 0;
     std::memcpy(&reference, value.bytes, 10);
     ASSERT_EQ(Bits(value.ToDouble()), Bits(static_cast<double>(reference)))
+        << std::hex << mantissa << " " << top;
+    ASSERT_EQ(Bits(value.ToSingle()), Bits(static_cast<float>(reference)))
         << std::hex << mantissa << " " << top;
   }
 }
