@@ -304,9 +304,14 @@ TEST_F(MessageRoutingTest, WindowFindsItsControlWithoutReadingItsProperties) {
   EXPECT_EQ(SendMessageA(button->Handle(), query, 0, 0), reinterpret_cast<LRESULT>(button));
 }
 
+// A window of no class of ours, to bind an entry to.
+HWND MakePopup() {
+  return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
 TEST(WindowEntryTest, BindingLeavesNoGlobalAtomBehind) {
-  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+  HWND window = MakePopup();
   ASSERT_NE(window, nullptr);
   WindowEntry entry;
   entry.Bind(window);
@@ -323,8 +328,7 @@ TEST(WindowEntryTest, BindingLeavesNoGlobalAtomBehind) {
 }
 
 TEST(WindowEntryTest, DestroyedWindowLeavesNoBindingForTheNextWindowWithItsHandle) {
-  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+  HWND window = MakePopup();
   ASSERT_NE(window, nullptr);
   WindowEntry entry;
   entry.Bind(window);
