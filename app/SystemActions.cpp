@@ -26,10 +26,13 @@ class Win32SystemCalls final : public SystemActionCalls {
   }
   MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength,
                           HWND callback) override {
-    return ::mciSendStringA(command, returnString, returnLength, callback);
+    return mediaControl_.Send(command, returnString, returnLength, callback);
   }
   BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
   void ShowPlainMessage(const std::string& text) override { sx::ShowPlainMessage(text); }
+
+ private:
+  MediaControlLibrary mediaControl_{kMediaControlLibrary};
 };
 
 // Nothing reaches the system: every call fails, nothing is shown.
@@ -80,6 +83,20 @@ void EndWithPrivilege(UINT flags) {
 }
 
 }  // namespace
+
+MCIERROR MediaControlLibrary::Send(LPCSTR command, LPSTR returnString, UINT returnLength,
+                                   HWND callback) {
+  if (!send_) {
+    // Asked again at the next command when it could not be had: nothing is shown either way.
+    if (!module_) module_ = LoadLibraryA(library_);
+    // Through the generic function type, which any function pointer may be cast to.
+    if (module_)
+      send_ = reinterpret_cast<SendString>(
+          reinterpret_cast<void (*)()>(GetProcAddress(module_, "mciSendStringA")));
+    if (!send_) return MCIERR_CANNOT_LOAD_DRIVER;
+  }
+  return send_(command, returnString, returnLength, callback);
+}
 
 SystemActionCalls& SystemCalls() {
   return *g_calls;

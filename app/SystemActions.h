@@ -30,6 +30,28 @@ class SystemActionCalls {
   virtual void ShowPlainMessage(const std::string& text) = 0;
 };
 
+// The media-control library, bound when the first command is sent instead of when the
+// program starts: loading it brings in the system's audio libraries, and only the door
+// commands need it. The library stays loaded once it is.
+class MediaControlLibrary {
+ public:
+  explicit MediaControlLibrary(const char* library) : library_(library) {}
+  MediaControlLibrary(const MediaControlLibrary&) = delete;
+  MediaControlLibrary& operator=(const MediaControlLibrary&) = delete;
+
+  // mciSendStringA of the library; MCIERR_CANNOT_LOAD_DRIVER, without any message, when the
+  // library or its function cannot be had.
+  MCIERROR Send(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);
+
+ private:
+  using SendString = MCIERROR(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
+  const char* library_;
+  HMODULE module_ = nullptr;
+  SendString send_ = nullptr;
+};
+
+inline constexpr char kMediaControlLibrary[] = "winmm.dll";
+
 // The calls in use. Until some are installed, every call fails and shows nothing, so that a
 // program that forgot to install the real ones (or a test that forgot its recorder) cannot
 // reach the system.

@@ -1,16 +1,26 @@
-// The start-up benchmark: how long Sonderix takes from the start of its process to the first
-// paint of its main window, side by side with PlainWindow (the same window written directly
-// on Win32), and how much processor time an idle Sonderix uses.
+// The start-up benchmark: how long Sonderix takes from the start of its process to three
+// points of its start, side by side with PlainWindow (the same windows written directly on
+// Win32):
+//   visible  the main window is visible;
+//   created  every control's window exists;
+//   painted  the main window and every control are visible and none has any area left
+//            waiting for its paint (the window system drops that area when it is painted).
 //
-//   sx_startup_bench.exe [--runs N] [--idle-seconds S]
+//   sx_startup_bench.exe [--rounds N] [--idle-seconds S]
+//   sx_startup_bench.exe --mark-start sonderix|plain [--times N]
 //
-// Each program is started N times, alternately, after one untimed start of each that brings
-// the system's libraries into memory. A start is timed from just before CreateProcess to
-// the moment the program's main window is visible and has no area left waiting for its
-// paint (the window system drops that area when the window paints); the harness polls for
-// it every millisecond from outside, so neither program carries any measuring code. Then
-// both programs are started once more, left idle, and their processor time (user and
-// kernel) over S seconds is read with GetProcessTimes.
+// After one untimed start of each program, which brings the system's libraries into memory,
+// each round starts both once, in the order A B in one round and B A in the next, so that a
+// drift of the machine's load falls on both alike. A start is timed from just before
+// CreateProcess; the harness looks every millisecond from outside, so neither program
+// carries any measuring code. The medians of each point and their ratios are printed.
+// With --idle-seconds, both programs are then started once more, left idle, and their
+// processor time over S seconds is read.
+//
+// --mark-start starts one program N times (once by default), one start after the other;
+// each time it waits until the program is painted and has settled, and then adds a global
+// atom of a fixed name, so that the window server's trace of the requests shows where the
+// start ended (bench/startup/run reads it). It prints each start's process id.
 
 #include <windows.h>
 
@@ -22,6 +32,10 @@
 #include <vector>
 
 namespace {
+
+// Both programs make the same child windows: 16 on the main window, 5 on the panel.
+constexpr int kControls = 21;
+constexpr char kMarkAtom[] = "SxStartupBenchMark";
 
 struct Target {
   const char* label;
@@ -64,6 +78,16 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM data) {
   if (std::strcmp(name, search.className) != 0) return TRUE;
   search.found = window;
   return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+// Visible (with its parents) and nothing of it waiting for a paint.
+bool Painted(HWND window) {
+  return IsWindowVisible(window) && !GetUpdateRect(window, nullptr, FALSE);
 }
 
 bool UnderWine() {
@@ -121,6 +145,13 @@ double LinuxProcessorMilliseconds(const std::string& program) {
   return milliseconds;
 }
 
+// Milliseconds from the start to each point; negative while not reached.
+struct Points {
+  double visible = -1;
+  double created = -1;
+  double painted = -1;
+};
+
 // A started program and its main window.
 class Running {
  public:
@@ -144,22 +175,47 @@ class Running {
   Running& operator=(const Running&) = delete;
 
   bool Ok() const { return ok_; }
+  DWORD ProcessId() const { return info_.dwProcessId; }
 
-  // Milliseconds from the start to the first paint of the main window; negative when the
-  // window is not painted within 30 seconds.
-  double WaitForFirstPaint() {
+  // Looks every millisecond until every control is painted; false when that does not
+  // happen within 30 seconds or the program ends first. Each look asks the window server
+  // as little as it can, so that the looking slows the program down as little as it can:
+  // the windows already seen painted are looked at again only once all of them seem to be.
+  bool WaitForPoints(Points& points) {
     LARGE_INTEGER now;
+    std::size_t unpainted = 0;
     for (;;) {
       QueryPerformanceCounter(&now);
-      if (Milliseconds(started_, now) > 30000) return -1;
+      const double at = Milliseconds(started_, now);
+      if (at > 30000) return false;
       if (!window_) {
         WindowSearch search{info_.dwProcessId, target_.windowClass, nullptr};
         EnumWindows(&FindWindowOf, reinterpret_cast<LPARAM>(&search));
         window_ = search.found;
       }
-      if (window_ && IsWindowVisible(window_) && !GetUpdateRect(window_, nullptr, FALSE))
-        return Milliseconds(started_, now);
-      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0) return -1;
+      if (window_) {
+        if (points.visible < 0 && IsWindowVisible(window_)) points.visible = at;
+        if (points.created < 0) {
+          windows_.clear();
+          EnumChildWindows(window_, &CollectChild, reinterpret_cast<LPARAM>(&windows_));
+          if (static_cast<int>(windows_.size()) >= kControls) {
+            points.created = at;
+            windows_.insert(windows_.begin(), window_);
+          }
+        }
+        if (points.visible >= 0 && points.created >= 0) {
+          while (unpainted < windows_.size() && Painted(windows_[unpainted]))
+            ++unpainted;
+          if (unpainted == windows_.size()) {
+            if (std::all_of(windows_.begin(), windows_.end(), Painted)) {
+              points.painted = at;
+              return true;
+            }
+            unpainted = 0;
+          }
+        }
+      }
+      if (WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0) return false;
       Sleep(1);
     }
   }
@@ -182,6 +238,8 @@ class Running {
   LARGE_INTEGER started_{};
   bool ok_ = false;
   HWND window_ = nullptr;
+  // The main window first, then every control's window.
+  std::vector<HWND> windows_;
 };
 
 double Median(std::vector<double> values) {
@@ -195,50 +253,99 @@ int Fail(const char* what, const Target& target) {
   return 1;
 }
 
+// Starts the program the given number of times, one after the other; each time it waits
+// until the program has painted and settled, then marks the end of its start in the window
+// server's trace and prints its process id.
+int MarkStarts(const Target& target, int times) {
+  for (int i = 0; i < times; ++i) {
+    Running running(target);
+    Points points;
+    if (!running.Ok() || !running.WaitForPoints(points))
+      return Fail("did not paint its window", target);
+    // Whatever a paint sets off (a late erase, a caret, the first idle step) is part of the
+    // start too.
+    Sleep(1000);
+    GlobalDeleteAtom(GlobalAddAtomA(kMarkAtom));
+    std::printf("%s process %lu\n", target.label, static_cast<unsigned long>(running.ProcessId()));
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+int ScreenPixelsPerInch() {
+  const HDC screen = GetDC(nullptr);
+  const int pixels = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = 10;
-  int idleSeconds = 60;
+  int rounds = 20;
+  int idleSeconds = 0;
+  const char* mark = nullptr;
+  int times = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--rounds") == 0) rounds = std::max(1, std::atoi(argv[i + 1]));
     if (std::strcmp(argv[i], "--idle-seconds") == 0)
-      idleSeconds = std::max(1, std::atoi(argv[i + 1]));
+      idleSeconds = std::max(0, std::atoi(argv[i + 1]));
+    if (std::strcmp(argv[i], "--mark-start") == 0) mark = argv[i + 1];
+    if (std::strcmp(argv[i], "--times") == 0) times = std::max(1, std::atoi(argv[i + 1]));
   }
 
   const Target targets[2] = {
       {"Sonderix", Beside(SX_SONDERIX_RELATIVE_PATH), "TForm1"},
       {"PlainWindow", Beside(SX_PLAIN_RELATIVE_PATH), "PlainWindow"},
   };
+  if (mark) return MarkStarts(targets[std::strcmp(mark, "plain") == 0 ? 1 : 0], times);
 
   for (const Target& target : targets) {
     Running warmUp(target);
-    if (!warmUp.Ok()) return Fail("cannot be started", target);
-    if (warmUp.WaitForFirstPaint() < 0) return Fail("did not paint its window", target);
+    Points points;
+    if (!warmUp.Ok() || !warmUp.WaitForPoints(points))
+      return Fail("did not paint its window", target);
   }
 
-  std::vector<double> times[2];
-  std::printf("Start to first paint of the main window, ms (%d runs each, alternating)\n", runs);
-  std::printf("%5s %12s %12s\n", "run", targets[0].label, targets[1].label);
-  for (int run = 1; run <= runs; ++run) {
-    for (int t = 0; t < 2; ++t) {
+  std::vector<double> visible[2], created[2], painted[2];
+  std::printf("Start to visible / all controls created / all controls painted, ms\n");
+  std::printf("(%d rounds, A B then B A, %d pixels per inch)\n", rounds, ScreenPixelsPerInch());
+  std::printf("%5s  %-26s  %-26s\n", "round", targets[0].label, targets[1].label);
+  for (int round = 1; round <= rounds; ++round) {
+    Points points[2];
+    for (int i = 0; i < 2; ++i) {
+      const int t = round % 2 ? i : 1 - i;
       Running running(targets[t]);
-      const double ms = running.Ok() ? running.WaitForFirstPaint() : -1;
-      if (ms < 0) return Fail("did not paint its window", targets[t]);
-      times[t].push_back(ms);
+      if (!running.Ok() || !running.WaitForPoints(points[t]))
+        return Fail("did not paint its window", targets[t]);
+      visible[t].push_back(points[t].visible);
+      created[t].push_back(points[t].created);
+      painted[t].push_back(points[t].painted);
     }
-    std::printf("%5d %12.1f %12.1f\n", run, times[0].back(), times[1].back());
+    std::printf("%5d  %8.1f %8.1f %8.1f  %8.1f %8.1f %8.1f\n", round, points[0].visible,
+                points[0].created, points[0].painted, points[1].visible, points[1].created,
+                points[1].painted);
     std::fflush(stdout);
   }
-  const double median[2] = {Median(times[0]), Median(times[1])};
-  std::printf("%5s %12.1f %12.1f\n", "median", median[0], median[1]);
-  std::printf("ratio %s / %s: %.2f\n\n", targets[0].label, targets[1].label, median[0] / median[1]);
+  const double median[2][3] = {
+      {Median(visible[0]), Median(created[0]), Median(painted[0])},
+      {Median(visible[1]), Median(created[1]), Median(painted[1])},
+  };
+  std::printf("%6s %8.1f %8.1f %8.1f  %8.1f %8.1f %8.1f\n", "median", median[0][0], median[0][1],
+              median[0][2], median[1][0], median[1][1], median[1][2]);
+  const char* names[3] = {"visible", "created", "painted"};
+  for (int p = 0; p < 3; ++p)
+    std::printf("ratio %s / %s, %s: %.2f\n", targets[0].label, targets[1].label, names[p],
+                median[0][p] / median[1][p]);
 
-  std::printf("Processor time while idle, %d s after the first paint\n", idleSeconds);
+  if (idleSeconds == 0) return 0;
+  std::printf("\nProcessor time while idle, %d s after the first paint\n", idleSeconds);
   Running idle[2] = {Running(targets[0]), Running(targets[1])};
-  for (int t = 0; t < 2; ++t)
-    if (!idle[t].Ok() || idle[t].WaitForFirstPaint() < 0)
+  for (int t = 0; t < 2; ++t) {
+    Points points;
+    if (!idle[t].Ok() || !idle[t].WaitForPoints(points))
       return Fail("did not paint its window", targets[t]);
+  }
   Sleep(1000);
   double before[2];
   for (int t = 0; t < 2; ++t)

@@ -5,16 +5,15 @@
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
+#include "framework/graphics/CursorsWin32.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Reader.h"
 
 namespace sx {
 namespace {
-
-// The control whose window is being made; the new window's first message binds it.
-TWinControl* g_creating = nullptr;
 
 constexpr PropInfo kWinControlProperties[] = {
     Property<&TWinControl::TabOrder, &TWinControl::SetTabOrder>("TabOrder"),
@@ -79,6 +78,7 @@ constinit const MessageTable TWinControl::Messages{&TControl::Messages, kWinCont
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
   entry_.SetHandler(MakeEvent<&TWinControl::RouteMessage>(this));
+  entry_.SetAdoptHandler(MakeEvent<&TWinControl::AdoptWindow>(this));
   brush_ = New<TBrush>();
   brush_->SetColor(Color());
 }
@@ -104,17 +104,16 @@ void TWinControl::TearDown() {
     child->Free();
   }
   entry_.SetHandler(WindowEntry::Handler());
+  entry_.SetAdoptHandler(WindowEntry::AdoptHandler());
   TControl::TearDown();
 }
 
 TWinControl* TWinControl::FromWindow(HWND window) {
-  if (!window) return nullptr;
-  // The property holds a pointer into this process; a window of another process that
-  // happens to carry a property of the same name is not ours.
-  DWORD process = 0;
-  if (!GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
-    return nullptr;
-  return static_cast<TWinControl*>(GetPropA(window, MAKEINTATOM(ControlPropertyAtom())));
+  // The entries know only this process's windows, so a window of another process that
+  // carries a property of the same name is never taken for ours; the timer's and the
+  // application's windows are bound too, but to objects that are no controls.
+  TObject* object = WindowEntry::ObjectOf(window);
+  return object && object->InheritsFrom(StaticClass) ? static_cast<TWinControl*>(object) : nullptr;
 }
 
 // --- The window -------------------------------------------------------------------------------
@@ -133,10 +132,18 @@ void TWinControl::HandleNeeded() {
 void TWinControl::CreateHandle() {
   if (handle_) return;
   CreateWnd();
-  SetWindowProperties(handle_, this);
-  if (Parent())
-    SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The window's first message has set its properties already.
+  if (!Parent()) return;
+  if (placeWhenShown_)
+    zOrderPending_ = true;
+  else
+    PlaceInZOrder(0);
+}
+
+void TWinControl::PlaceInZOrder(UINT showFlag) {
+  zOrderPending_ = false;
+  SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | showFlag);
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
@@ -156,7 +163,7 @@ void TWinControl::CreateParams(TCreateParams& params) {
   params.WndParent = Parent() ? Parent()->Handle() : parentWindow_;
   params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
   params.WindowClass.lpfnWndProc = &DefWindowProcA;
-  params.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  params.WindowClass.hCursor = SystemCursor(IDC_ARROW);
   params.WindowClass.hbrBackground = nullptr;
   params.WindowClass.hInstance = GetModuleHandleA(nullptr);
   params.WinClassName = std::string(ClassName());
@@ -189,27 +196,27 @@ void TWinControl::CreateWnd() {
   const HINSTANCE module = params.WindowClass.hInstance;
   WNDCLASSA registered{};
   const bool known = GetClassInfoA(module, params.WinClassName.c_str(), &registered) != FALSE;
-  if (!known || registered.lpfnWndProc != &FirstMessage) {
+  if (!known || registered.lpfnWndProc != &WindowEntry::Procedure) {
     // A class of this name left by someone else (or by an earlier module) would make our
     // windows with the wrong procedure.
     if (known) UnregisterClassA(params.WinClassName.c_str(), module);
     WNDCLASSA windowClass = params.WindowClass;
-    windowClass.lpfnWndProc = &FirstMessage;
+    windowClass.lpfnWndProc = &WindowEntry::Procedure;
     windowClass.lpszClassName = params.WinClassName.c_str();
     if (!RegisterClassA(&windowClass)) RaiseLastOSError();
   }
 
-  g_creating = this;
+  WindowEntry::AwaitWindow(&entry_);
   ChangeControlState(ControlState::CreatingWindow, true);
   try {
     CreateWindowHandle(params);
   } catch (...) {
-    g_creating = nullptr;
+    WindowEntry::AwaitWindow(nullptr);
     ChangeControlState(ControlState::CreatingWindow, false);
     throw;
   }
   const DWORD error = GetLastError();
-  g_creating = nullptr;
+  WindowEntry::AwaitWindow(nullptr);
   ChangeControlState(ControlState::CreatingWindow, false);
   if (!handle_) RaiseOSError(error);
 
@@ -225,17 +232,11 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params) {
                             params.WndParent, nullptr, params.WindowClass.hInstance, params.Param);
 }
 
-LRESULT CALLBACK TWinControl::FirstMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TWinControl* control = g_creating;
-  // A window of one of our classes made behind the framework's back has no control.
-  if (!control) return DefWindowProcA(window, msg, wParam, lParam);
-  control->handle_ = window;
-  control->entry_.Bind(window);
+void TWinControl::AdoptWindow(HWND window) {
+  handle_ = window;
   if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && GetWindowLongPtrA(window, GWLP_ID) == 0)
     SetWindowLongPtrA(window, GWLP_ID, reinterpret_cast<LONG_PTR>(window));
-  SetWindowProperties(window, control);
-  g_creating = nullptr;
-  return WindowEntry::Procedure(window, msg, wParam, lParam);
+  SetWindowProperties(window, this);
 }
 
 void TWinControl::RouteMessage(TMessage& message) {
@@ -289,7 +290,13 @@ void TWinControl::SetParentWindow(HWND window) {
 void TWinControl::UpdateShowing() {
   const bool show = Visible() && !ControlStateOf().Contains(ControlState::ReadingState);
   if (show) {
-    if (!handle_) CreateHandle();
+    if (!handle_) {
+      // Shown right after, the window is put in its place among its siblings by the same
+      // call that shows it, instead of by one call of its own.
+      placeWhenShown_ = true;
+      Finally placed([this] { placeWhenShown_ = false; });
+      CreateHandle();
+    }
     for (std::size_t i = 0; i < winControls_.size(); ++i)
       winControls_[i]->UpdateShowing();
   }
@@ -302,6 +309,8 @@ void TWinControl::UpdateShowing() {
       throw;
     }
   }
+  // A class of its own answered the change without placing the window.
+  if (zOrderPending_ && handle_) PlaceInZOrder(0);
 }
 
 void TWinControl::UpdateControlState() {
@@ -537,9 +546,13 @@ void TWinControl::OnFontChanged(TMessage& message) {
 }
 
 void TWinControl::OnShowingChanged(TMessage&) {
+  const UINT showFlag = showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+  if (zOrderPending_ && Parent()) {
+    PlaceInZOrder(showFlag);
+    return;
+  }
   SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
-               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
-                   (showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | showFlag);
 }
 
 void TWinControl::OnCtl3DChanged(TMessage&) {

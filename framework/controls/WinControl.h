@@ -225,8 +225,8 @@ class TWinControl : public TControl {
 
   // The window procedure's target: the message handler inside an exception guard.
   void RouteMessage(TMessage& message);
-  // The window procedure of a newly made window's first message.
-  static LRESULT CALLBACK FirstMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // The window's first message: the window is this control's from now on.
+  void AdoptWindow(HWND window);
 
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
@@ -235,6 +235,9 @@ class TWinControl : public TControl {
   // The window this control's window goes behind: the first later windowed sibling's that
   // exists, else the top.
   HWND WindowBehindOf(const TWinControl* child) const;
+  // Puts the window behind that sibling's with one SetWindowPos, which also shows or hides
+  // it when a show flag is given.
+  void PlaceInZOrder(UINT showFlag);
   void MoveTabIndex(std::int16_t index);
   bool RouteMouseToPlainChild(TMessage& message);
 
@@ -252,6 +255,9 @@ class TWinControl : public TControl {
   bool ctl3D_ = true;
   bool parentCtl3D_ = true;
   bool doubleBuffered_ = false;
+  // A window being made to be shown at once leaves its place in the z-order to the show.
+  bool placeWhenShown_ = false;
+  bool zOrderPending_ = false;
   int alignLevel_ = 0;
 };
 

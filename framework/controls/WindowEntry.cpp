@@ -1,50 +1,90 @@
 #include "framework/controls/WindowEntry.h"
 
-#include <cstdio>
+#include <unordered_map>
 
 #include "framework/controls/ExceptionBoundary.h"
 
 namespace sx {
 namespace {
 
-// A global atom outlives the process unless it is deleted: made on the first binding,
-// deleted by ReleaseAtom.
-ATOM g_atom = 0;
+// Window to entry. Windows are bound on the thread that owns them, but a window may be
+// unbound from another one (at shutdown), so the table has a lock; lookups share it.
+struct Bindings {
+  SRWLOCK lock = SRWLOCK_INIT;
+  std::unordered_map<HWND, WindowEntry*> entries;
+};
 
-ATOM EntryAtom() {
-  if (!g_atom) {
-    char name[32];
-    std::snprintf(name, sizeof name, "WindowEntry%.8lX", GetCurrentProcessId());
-    g_atom = GlobalAddAtomA(name);
-  }
-  return g_atom;
+Bindings& TheBindings() {
+  // Never freed: windows are still unbound during the last finalisations of the process,
+  // after the destructors of ordinary statics may have run.
+  static Bindings* bindings = new Bindings;
+  return *bindings;
 }
+
+// The entry whose window is being made. Windows are made on the thread that runs the
+// framework's message loop; the slot is not locked.
+WindowEntry* g_awaiting = nullptr;
 
 }  // namespace
 
+void WindowEntry::AwaitWindow(WindowEntry* entry) {
+  g_awaiting = entry;
+}
+
 WNDPROC WindowEntry::Bind(HWND window) {
-  SetPropA(window, MAKEINTATOM(EntryAtom()), this);
+  Attach(window);
   return reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowEntry::Procedure)));
 }
 
+void WindowEntry::Attach(HWND window) {
+  Bindings& bindings = TheBindings();
+  AcquireSRWLockExclusive(&bindings.lock);
+  bindings.entries[window] = this;
+  ReleaseSRWLockExclusive(&bindings.lock);
+}
+
 void WindowEntry::Unbind(HWND window) {
-  if (g_atom) RemovePropA(window, MAKEINTATOM(g_atom));
+  Bindings& bindings = TheBindings();
+  AcquireSRWLockExclusive(&bindings.lock);
+  bindings.entries.erase(window);
+  ReleaseSRWLockExclusive(&bindings.lock);
 }
 
 WindowEntry* WindowEntry::Of(HWND window) {
-  if (!g_atom) return nullptr;
-  return static_cast<WindowEntry*>(GetPropA(window, MAKEINTATOM(g_atom)));
+  if (!window) return nullptr;
+  Bindings& bindings = TheBindings();
+  AcquireSRWLockShared(&bindings.lock);
+  const auto found = bindings.entries.find(window);
+  WindowEntry* entry = found == bindings.entries.end() ? nullptr : found->second;
+  ReleaseSRWLockShared(&bindings.lock);
+  return entry;
 }
 
-void WindowEntry::ReleaseAtom() {
-  if (g_atom) GlobalDeleteAtom(g_atom);
-  g_atom = 0;
+TObject* WindowEntry::ObjectOf(HWND window) {
+  const WindowEntry* entry = Of(window);
+  return entry ? entry->handler_.Method().data : nullptr;
 }
 
 LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowEntry* entry = Of(window);
-  if (!entry || !entry->handler_) return DefWindowProcA(window, msg, wParam, lParam);
+  if (!entry && g_awaiting) {
+    // The window's first message: the class procedure is already this one, so binding it
+    // needs no change of procedure.
+    entry = g_awaiting;
+    g_awaiting = nullptr;
+    entry->Attach(window);
+    // Handing the window over is part of handling its first message, inside the guard.
+    try {
+      if (entry->adopt_) entry->adopt_(window);
+    } catch (...) {
+      ReportCurrentException(entry->adopt_.Method().data);
+    }
+  }
+  if (!entry || !entry->handler_) {
+    if (msg == WM_NCDESTROY) Unbind(window);
+    return DefWindowProcA(window, msg, wParam, lParam);
+  }
   // The handler may destroy the entry's owner; nothing of the entry is touched afterwards.
   const Handler handler = entry->handler_;
   TMessage message{msg, wParam, lParam, 0};
@@ -53,6 +93,8 @@ LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LP
   } catch (...) {
     ReportCurrentException(handler.Method().data);
   }
+  // The handle is dead after its last message and may be given to another window.
+  if (msg == WM_NCDESTROY) Unbind(window);
   return message.Result;
 }
 

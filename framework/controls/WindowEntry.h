@@ -1,16 +1,22 @@
 #pragma once
 
+// The one place where the window system calls into the framework's objects, and the
+// process's own record of which window leads to which entry.
+
 #include <windows.h>
 
 #include "framework/controls/Messages.h"
 
 namespace sx {
 
-// The one place where the window system calls into the framework's objects. A window bound
-// to an entry has the entry's procedure as its window procedure; every message is turned
-// into a TMessage and handed to the entry's handler (a method of the object that owns the
-// window). Handlers guard themselves; the procedure guards once more, so that no exception
-// ever crosses back into the system.
+// A window bound to an entry has the entry's procedure as its window procedure; every
+// message is turned into a TMessage and handed to the entry's handler (a method of the
+// object that owns the window). Handlers guard themselves; the procedure guards once more,
+// so that no exception ever crosses back into the system.
+//
+// The bindings are kept in the process's own memory, not on the window: finding the entry
+// costs no call to the window system, which matters because it happens for every message
+// (under Wine every window property read is a round trip to the server).
 class WindowEntry {
  public:
   using Handler = Event<TMessage&>;
@@ -20,26 +26,37 @@ class WindowEntry {
   WindowEntry(const WindowEntry&) = delete;
   WindowEntry& operator=(const WindowEntry&) = delete;
 
+  // Called with a window made of a class whose procedure is Procedure, when its first
+  // message binds it to this entry, before that message is handled.
+  using AdoptHandler = Event<HWND>;
+
   void SetHandler(Handler handler) { handler_ = handler; }
   const Handler& GetHandler() const { return handler_; }
+  void SetAdoptHandler(AdoptHandler adopt) { adopt_ = adopt; }
 
   // Binds the window to this entry and makes the entry's procedure its window procedure;
   // returns the procedure it had.
   WNDPROC Bind(HWND window);
+  // The creation slot: the next window that reaches Procedure without being bound is bound
+  // to this entry (nothing: the slot is emptied). A window of such a class made while the
+  // slot is empty gets the default procedure's answers.
+  static void AwaitWindow(WindowEntry* entry);
   // Forgets the binding (the window keeps the entry's procedure, which then passes every
-  // message to DefWindowProc).
+  // message to DefWindowProc). The procedure forgets it by itself after WM_NCDESTROY.
   static void Unbind(HWND window);
 
-  // The entry bound to a window, if any.
+  // The entry bound to a window of this process, if any.
   static WindowEntry* Of(HWND window);
-  // Deletes the atom the bindings are kept under. Call it once no bound window is left; a
-  // later binding makes it again.
-  static void ReleaseAtom();
+  // The object the window's messages are handed to, if the window is bound.
+  static TObject* ObjectOf(HWND window);
 
   static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
+  void Attach(HWND window);
+
   Handler handler_;
+  AdoptHandler adopt_;
 };
 
 }  // namespace sx

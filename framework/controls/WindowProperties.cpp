@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "framework/controls/WindowEntry.h"
 #include "framework/runtime/Format.h"
 
 namespace sx {
@@ -39,7 +38,6 @@ void InitWindowProperties() {
 }
 
 void ReleaseWindowProperties() {
-  WindowEntry::ReleaseAtom();
   if (!g_properties.ready) return;
   GlobalDeleteAtom(g_properties.process);
   GlobalDeleteAtom(g_properties.control);

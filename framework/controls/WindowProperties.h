@@ -2,7 +2,9 @@
 
 // The two window properties that lead from a control's window back to the control, and
 // the registered message a control's window answers with its object. The atoms are made
-// once per process; the application deletes them when the framework shuts down.
+// once per process; the application deletes them when the framework shuts down. They are
+// kept for whoever looks at the windows from outside: the framework itself finds a
+// window's control through the window entries, without asking the window system.
 
 #include <windows.h>
 
@@ -20,8 +22,7 @@ std::string ControlPropertyName();
 // Makes the atoms and registers the message; later calls do nothing until
 // ReleaseWindowProperties.
 void InitWindowProperties();
-// Deletes the atoms, the window entries' one among them. Call it once no control window is
-// left.
+// Deletes the atoms. Call it once no control window is left.
 void ReleaseWindowProperties();
 
 ATOM ProcessPropertyAtom();

@@ -5,6 +5,7 @@
 
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
+#include "framework/graphics/CursorsWin32.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 
@@ -155,12 +156,12 @@ void TScreen::SetCursor(TCursor cursor) {
 }
 
 HCURSOR TScreen::CursorHandle(TCursor cursor) const {
-  if (cursor == crDefault) return LoadCursorA(nullptr, IDC_ARROW);
+  if (cursor == crDefault) return SystemCursor(IDC_ARROW);
   const int index = -static_cast<int>(cursor) - 2;
   if (index < 0 || index >= static_cast<int>(std::size(kBuiltInCursors)))
-    return LoadCursorA(nullptr, IDC_ARROW);
-  HCURSOR handle = LoadCursorA(nullptr, kBuiltInCursors[index]);
-  return handle ? handle : LoadCursorA(nullptr, IDC_ARROW);
+    return SystemCursor(IDC_ARROW);
+  HCURSOR handle = SystemCursor(kBuiltInCursors[index]);
+  return handle ? handle : SystemCursor(IDC_ARROW);
 }
 
 void TScreen::ResetFonts() {

@@ -1,5 +1,6 @@
 // The privileged requests and the log-off, against a recorder in place of the system: which
-// calls they make, with what, in what order, and what they show when a step fails.
+// calls they make, with what, in what order, and what they show when a step fails; and the
+// media-control library bound on first use.
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,17 @@ TEST(SystemActionsTest, EndingTheSessionEnablesNothingAndAsksWithFlagsZero) {
   SystemCallRecorder system;
   EndUserSession();
   EXPECT_EQ(system.log, (std::vector<std::string>{"ExitWindowsEx(0, 0)"}));
+}
+
+// The media-control library is bound on the first door command; a system where it cannot be
+// had gets the driver error back, as when there is no CD audio driver, and no exception.
+TEST(MediaControlLibraryTest, UnavailableLibraryOrFunctionAnswersTheDriverError) {
+  for (const char* library : {"sx-no-such-library.dll", "kernel32.dll"}) {
+    MediaControlLibrary mediaControl(library);
+    EXPECT_EQ(mediaControl.Send(kOpenDoorCommand, nullptr, 0, nullptr),
+              static_cast<MCIERROR>(MCIERR_CANNOT_LOAD_DRIVER))
+        << library;
+  }
 }
 
 }  // namespace

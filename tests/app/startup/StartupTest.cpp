@@ -1,9 +1,12 @@
 // The real program, started as a separate process: its application window, what it shows
-// when its main window's definition cannot be read, and its exit code.
+// when its main window's definition cannot be read, the libraries its start loads, and its
+// exit code.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <iterator>
@@ -126,6 +129,38 @@ TEST(StartupTest, ApplicationWindowCarriesTheTitleAndOwnsTheMainWindow) {
   EXPECT_EQ(WindowTextA(application), "Sonderix");
   EXPECT_EQ(GetWindow(main, GW_OWNER), application);
   PostMessageA(application, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+// Whether a module of that file name is loaded in the process.
+bool HasModule(DWORD process, const char* name) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    ADD_FAILURE() << "the modules of the program cannot be listed";
+    return false;
+  }
+  MODULEENTRY32 module{};
+  module.dwSize = sizeof module;
+  bool found = false;
+  for (BOOL more = Module32First(snapshot, &module); more && !found;
+       more = Module32Next(snapshot, &module))
+    found = lstrcmpiA(module.szModule, name) == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
+TEST(StartupTest, MediaControlLibraryIsNotLoadedByTheStart) {
+  ProgramProcess program(ProgramPath());
+  ASSERT_TRUE(program.Started());
+  const HWND main = WaitForMainWindow(program);
+  ASSERT_NE(main, nullptr);
+  DWORD process = 0;
+  GetWindowThreadProcessId(main, &process);
+
+  // Only the door commands need it, and it brings the audio libraries with it.
+  EXPECT_TRUE(HasModule(process, "user32.dll"));
+  EXPECT_FALSE(HasModule(process, "winmm.dll"));
+  PostMessageA(program.TopWindow("TApplication"), WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
 }
 

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/WindowEntry.h"
 #include "framework/controls/WindowProperties.h"
@@ -38,6 +41,14 @@ const char* ControlProperty() {
             static_cast<unsigned>(reinterpret_cast<UINT_PTR>(GetModuleHandleA(nullptr))),
             GetCurrentThreadId());
   return g_name;
+}
+
+// A window property's name is handed over as its text or, by some systems, as its atom.
+BOOL CALLBACK CollectPropertyName(HWND, LPSTR name, HANDLE, ULONG_PTR names) {
+  const auto value = reinterpret_cast<UINT_PTR>(name);
+  reinterpret_cast<std::vector<std::string>*>(names)->push_back(
+      HIWORD(value) ? std::string(name) : "#" + std::to_string(LOWORD(value)));
+  return TRUE;
 }
 
 using MessageRoutingTest = ControlTest;
@@ -270,23 +281,62 @@ TEST_F(MessageRoutingTest, SystemFontChangeReachesGrandchildren) {
   EXPECT_EQ(spy.Count(FWM_SYSFONTCHANGED), 1);
 }
 
-TEST(WindowEntryTest, EntryAtomIsDeletedWithTheWindowProperties) {
-  HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+TEST_F(MessageRoutingTest, WindowFindsItsControlWithoutReadingItsProperties) {
+  auto* button = Make<TTestButton>(form);
+  TClickCounter counter;
+  button->SetOnClick(MakeEvent<&TClickCounter::Clicked>(&counter));
+  // Reading a property is a round trip to the window system for every message; with every
+  // property gone, only the framework's own record can lead to the controls.
+  for (HWND window : {form->Handle(), button->Handle()}) {
+    std::vector<std::string> names;
+    EnumPropsExA(window, &CollectPropertyName, reinterpret_cast<LPARAM>(&names));
+    for (const std::string& name : names)
+      RemovePropA(window, name[0] == '#' ? MAKEINTATOM(std::stoi(name.substr(1))) : name.c_str());
+    ASSERT_EQ(GetPropA(window, ControlProperty()), nullptr);
+    ASSERT_EQ(GetPropA(window, ProcessProperty()), nullptr);
+  }
+  const UINT query = RegisterWindowMessageA(ControlProperty());
+
+  SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+
+  EXPECT_EQ(counter.count, 1);
+  EXPECT_EQ(TWinControl::FromWindow(button->Handle()), button);
+  EXPECT_EQ(SendMessageA(button->Handle(), query, 0, 0), reinterpret_cast<LRESULT>(button));
+}
+
+// A window of no class of ours, to bind an entry to.
+HWND MakePopup() {
+  return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST(WindowEntryTest, BindingLeavesNoGlobalAtomBehind) {
+  HWND window = MakePopup();
   ASSERT_NE(window, nullptr);
   WindowEntry entry;
   entry.Bind(window);
-  // The atom's name is the entries' own; a global atom left behind outlives the process.
-  char name[32];
-  wsprintfA(name, "WindowEntry%08lX", GetCurrentProcessId());
-  ASSERT_NE(GlobalFindAtomA(name), 0);
   WindowEntry::Unbind(window);
 
   ReleaseWindowProperties();
 
+  // A global atom left behind outlives the process.
+  char name[32];
+  wsprintfA(name, "WindowEntry%08lX", GetCurrentProcessId());
   EXPECT_EQ(GlobalFindAtomA(name), 0);
   DestroyWindow(window);
   InitWindowProperties();
+}
+
+TEST(WindowEntryTest, DestroyedWindowLeavesNoBindingForTheNextWindowWithItsHandle) {
+  HWND window = MakePopup();
+  ASSERT_NE(window, nullptr);
+  WindowEntry entry;
+  entry.Bind(window);
+  ASSERT_EQ(WindowEntry::Of(window), &entry);
+
+  DestroyWindow(window);
+
+  EXPECT_EQ(WindowEntry::Of(window), nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/controls/SystemError.h"
+#include "framework/graphics/CursorsWin32.h"
 #include "framework/runtime/Exception.h"
 #include "framework/streaming/Reader.h"
 #include "framework/streaming/Stream.h"
@@ -70,6 +71,15 @@ void LoadHost(TComponent* host, const std::function<void(StreamBuilder&)>& child
   reader.LoadRoot(host);
 }
 
+// Counts what reaches the system's cursor loader; null stands for a system without the
+// cursor.
+int g_cursorLoads = 0;
+bool g_cursorsMissing = false;
+HCURSOR WINAPI CountingCursorLoader(HINSTANCE module, LPCSTR name) {
+  ++g_cursorLoads;
+  return g_cursorsMissing ? nullptr : LoadCursorA(module, name);
+}
+
 class WindowLifecycleTest : public ControlTest {
  protected:
   // A child that stays without a window until asked.
@@ -124,6 +134,35 @@ TEST_F(WindowLifecycleTest, StaleClassOfTheSameNameIsReplaced) {
   EXPECT_EQ(TWinControl::FromWindow(control->Handle()), control);
 }
 
+// --- The shared cursor ------------------------------------------------------------------------
+
+TEST_F(WindowLifecycleTest, ArrowIsLoadedOnceForEveryControlsWindow) {
+  const CursorLoader system = SetCursorLoader(&CountingCursorLoader);
+  g_cursorLoads = 0;
+
+  Make<TTestButton>(form);
+  Make<TTestEdit>(form);
+  Make<TTestPanel>(form);
+
+  EXPECT_EQ(g_cursorLoads, 1);
+  EXPECT_EQ(SystemCursor(IDC_ARROW), LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_EQ(g_cursorLoads, 1);
+  SetCursorLoader(system);
+}
+
+TEST(SystemCursorTest, CursorTheSystemCouldNotLoadIsAskedForAgain) {
+  const CursorLoader system = SetCursorLoader(&CountingCursorLoader);
+  g_cursorLoads = 0;
+  g_cursorsMissing = true;
+
+  EXPECT_EQ(SystemCursor(IDC_HELP), nullptr);
+  g_cursorsMissing = false;
+  EXPECT_NE(SystemCursor(IDC_HELP), nullptr);
+
+  EXPECT_EQ(g_cursorLoads, 2);
+  SetCursorLoader(system);
+}
+
 TEST_F(WindowLifecycleTest, WindowStylesFollowTheControl) {
   auto* panel = Make<TTestPanel>(form);
   auto* edit = New<TTestEdit>(form);
@@ -153,6 +192,23 @@ TEST_F(WindowLifecycleTest, NewWindowGoesBehindTheFirstLaterSiblingWithAWindow) 
 
   EXPECT_EQ(GetWindow(third->Handle(), GW_HWNDNEXT), second->Handle());
   EXPECT_EQ(GetWindow(second->Handle(), GW_HWNDNEXT), first->Handle());
+}
+
+TEST_F(WindowLifecycleTest, WindowMadeToBeShownAtOnceGoesBehindTheFirstLaterSibling) {
+  // Such a window is placed by the call that shows it; a container's children are made
+  // between the two and must not change where it goes.
+  auto* first = MakeHidden<TTestButton>(form);
+  auto* panel = MakeHidden<TTestPanel>(form);
+  auto* inside = Make<TTestEdit>(panel);
+  auto* third = MakeHidden<TTestButton>(form);
+  third->HandleNeeded();
+  first->HandleNeeded();
+
+  panel->SetVisible(true);
+
+  EXPECT_EQ(GetWindow(third->Handle(), GW_HWNDNEXT), panel->Handle());
+  EXPECT_EQ(GetWindow(panel->Handle(), GW_HWNDNEXT), first->Handle());
+  EXPECT_TRUE(IsWindowVisible(inside->Handle()));
 }
 
 TEST_F(WindowLifecycleTest, StoredChildPositionMovesTheWindowInTheZOrder) {
