@@ -222,7 +222,10 @@ void TWinControl::CreateWnd() {
 
   text_.clear();
   UpdateBounds();
-  DeliverMessage(WM_SETFONT, static_cast<WPARAM>(Font()->Handle()), TRUE);
+  // A window not yet shown has nothing to redraw: showing it paints it whole. Redrawing it
+  // anyway costs round trips to the window server (seen on Wine 8.0).
+  DeliverMessage(WM_SETFONT, static_cast<WPARAM>(Font()->Handle()),
+                 IsWindowVisible(handle_) ? TRUE : FALSE);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {
