@@ -142,8 +142,12 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::PlaceInZOrder(UINT showFlag) {
   zOrderPending_ = false;
-  SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | showFlag);
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | showFlag;
+  // Shown inside a parent that is not on the screen yet, the window has nothing to erase: it
+  // is erased and painted when the parent is shown. Erasing at once costs a round trip to
+  // the window server for every child (seen on Wine 8.0).
+  if (showFlag == SWP_SHOWWINDOW && !IsWindowVisible(Parent()->handle_)) flags |= SWP_DEFERERASE;
+  SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0, flags);
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
