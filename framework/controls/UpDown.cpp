@@ -118,31 +118,35 @@ void TCustomUpDown::CreateWnd() {
   // width a scaled form gave the spin button.
   const std::int32_t width = Width();
   TWinControl::CreateWnd();
-  if (associate_) Attach(associate_);
-  SetWidth(width);
+  if (associate_)
+    Attach(associate_, width);
+  else
+    SetWidth(width);
   SendRange();
   SendMessageA(Handle(), UDM_SETPOS, 0, MAKELPARAM(static_cast<WORD>(position_), 0));
   SendIncrement();
 }
 
-void TCustomUpDown::Attach(TWinControl* field) {
+void TCustomUpDown::Attach(TWinControl* field, std::int32_t width) {
   const std::int32_t oldWidth = field->Width();
   const std::int32_t oldLeft = field->Left();
   SendMessageA(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->Handle()), 0);
   // The system narrows (or, aligned left, moves) the field to make room for the buttons
-  // and puts them inside the field's old area. Giving the field twice the room it lost
-  // suits a system that docks the buttons again whenever the field is resized; one that
-  // does not would leave the field widened over the buttons, so the field is then put back
-  // where it was and the buttons beside it.
-  const std::int32_t newWidth = field->Width();
-  const std::int32_t newLeft = field->Left();
-  field->SetWidth(oldWidth + (oldWidth - newWidth));
-  field->SetLeft(oldLeft - (newLeft - oldLeft));
+  // and puts them inside the field's old area. The field goes back where it was in one
+  // move: every move of the field passes through the hook the system's up-down control
+  // puts on it, several round trips to the window server each under Wine. A system that
+  // docks the buttons again whenever the field is resized narrows it once more; that one
+  // is given twice the room it took, which the docking takes back.
+  const std::int32_t lostWidth = oldWidth - field->Width();
+  const std::int32_t movedBy = field->Left() - oldLeft;
+  field->ChangeBounds(oldLeft, field->Top(), oldWidth, field->Height());
   if (field->Width() != oldWidth || field->Left() != oldLeft)
-    field->ChangeBounds(oldLeft, field->Top(), oldWidth, field->Height());
+    field->ChangeBounds(oldLeft - movedBy, field->Top(), oldWidth + lostWidth, field->Height());
+  // The buttons keep the system's top and height, and take their place and width in one
+  // move too.
   const std::int32_t left =
-      alignButton_ == udRight ? field->Left() + field->Width() : field->Left() - Width();
-  ChangeBounds(left, Top(), Width(), Height());
+      alignButton_ == udRight ? field->Left() + field->Width() : field->Left() - width;
+  ChangeBounds(left, Top(), width, Height());
 }
 
 void TCustomUpDown::SendRange() {
@@ -182,7 +186,7 @@ void TCustomUpDown::SetAssociate(TWinControl* value) {
   // then on the system's up-down control answers the number in the field's text as its
   // position (an empty text as 0), seen on Wine 8.0.
   const std::int16_t position = Position();
-  if (HandleAllocated()) Attach(value);
+  if (HandleAllocated()) Attach(value, Width());
   associate_ = value;
   // The field may be destroyed first; its removal notice must reach this spin button.
   value->WatchFree(this);

@@ -90,8 +90,9 @@ class TCustomUpDown : public TWinControl {
   virtual void Click(TUDBtnType button);
 
  private:
-  // Binds the field to the window and gives the field back the room the system took.
-  void Attach(TWinControl* field);
+  // Binds the field to the window, gives the field back the room the system took and puts
+  // the spin button, `width` wide, beside it.
+  void Attach(TWinControl* field, std::int32_t width);
   // Takes the number the field shows as the position, when it is one within the range;
   // true when it did.
   bool TakeFieldValue(std::int32_t& value);

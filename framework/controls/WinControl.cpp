@@ -142,8 +142,12 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::PlaceInZOrder(UINT showFlag) {
   zOrderPending_ = false;
-  SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | showFlag);
+  UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | showFlag;
+  // Shown inside a parent that is not on the screen yet, the window has nothing to erase: it
+  // is erased and painted when the parent is shown. Erasing at once costs a round trip to
+  // the window server for every child (seen on Wine 8.0).
+  if (showFlag == SWP_SHOWWINDOW && !IsWindowVisible(Parent()->handle_)) flags |= SWP_DEFERERASE;
+  SetWindowPos(handle_, Parent()->WindowBehindOf(this), 0, 0, 0, 0, flags);
 }
 
 void TWinControl::CreateParams(TCreateParams& params) {
@@ -222,7 +226,10 @@ void TWinControl::CreateWnd() {
 
   text_.clear();
   UpdateBounds();
-  DeliverMessage(WM_SETFONT, static_cast<WPARAM>(Font()->Handle()), TRUE);
+  // A window not yet shown has nothing to redraw: showing it paints it whole. Redrawing it
+  // anyway costs round trips to the window server (seen on Wine 8.0).
+  DeliverMessage(WM_SETFONT, static_cast<WPARAM>(Font()->Handle()),
+                 IsWindowVisible(handle_) ? TRUE : FALSE);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params) {

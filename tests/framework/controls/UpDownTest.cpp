@@ -260,6 +260,31 @@ TEST_F(UpDownTest, AssociatingTheSameFieldAgainAttachesAndRewritesIt) {
   EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, 21}));
 }
 
+// A scaled form's spin button is wider than the system's own (16 on Wine 8.0). Attached to a
+// field after its window is made, it keeps its width and sits against the field on its side,
+// the field where it was.
+TEST_F(UpDownTest, SpinButtonAttachedLaterKeepsItsWidthBesideTheField) {
+  struct Case {
+    TUDAlignButton align;
+    Bounds buttons;
+  };
+  for (const Case& test : {Case{udRight, {89, 8, 24, 21}}, Case{udLeft, {16, 8, 24, 21}}}) {
+    SCOPED_TRACE(test.align == udRight ? "aligned right" : "aligned left");
+    edit = Make<TEdit>(form, 40, 8, 49, 21);
+    spin = Make<TUpDown>(form, 200, 8, 24, 21);
+    spin->SetAlignButton(test.align);
+    ASSERT_TRUE(spin->HandleAllocated());
+
+    spin->SetAssociate(edit);
+
+    EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{40, 8, 49, 21}));
+    EXPECT_EQ(BoundsInParent(spin->Handle()), test.buttons);
+    EXPECT_EQ(spin->Width(), 24);
+    Free(spin);
+    Free(edit);
+  }
+}
+
 TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {
   edit = Make<TEdit>(form, 8, 8, 41, 21);
   spin = Make<TUpDown>(form, 49, 8, 16, 21);

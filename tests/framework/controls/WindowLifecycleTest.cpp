@@ -251,6 +251,21 @@ TEST_F(WindowLifecycleTest, ContainerShownMakesItsWindowThenItsChildrensInOrder)
   EXPECT_TRUE(IsWindowVisible(second->Handle()));
 }
 
+// The children of a container shown at once are shown before the container itself is on the
+// screen, and leave their erasing until it is; they must still be erased and painted then.
+TEST_F(WindowLifecycleTest, ChildShownInsideAHiddenContainerIsErasedOnceTheContainerShows) {
+  auto* panel = MakeHidden<TTestPanel>(form);
+  auto* inside = Make<TTestPanel>(panel);
+  TMessageSpy spy(inside);
+
+  panel->SetVisible(true);
+  UpdateWindow(form->Handle());
+
+  EXPECT_GE(spy.Count(WM_ERASEBKGND), 1);
+  RECT update{};
+  EXPECT_FALSE(GetUpdateRect(inside->Handle(), &update, FALSE));
+}
+
 TEST_F(WindowLifecycleTest, AskingForTheHandleMakesTheParentsWindowFirst) {
   auto* panel = MakeHidden<TTestPanel>(form);
   auto* edit = Make<TTestEdit>(panel);
