@@ -107,7 +107,7 @@ std::string ReadWhole(const std::string& path) {
   return text;
 }
 
-// Wine answers GetProcessTimes with the calling process's times whatever process it is
+// Wine 8.0 answers GetProcessTimes with the calling process's times whatever process it is
 // asked about, so under Wine the times come from Linux, whose /proc Wine shows under Z:.
 // The program is the newest Linux process whose first argument is the path it was started
 // with; its user and kernel times are counted in ticks of 10 ms.

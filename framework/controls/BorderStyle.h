@@ -1,5 +1,8 @@
 #pragma once
 
+// TBorderStyle: the single-line-or-none border of edit fields and panels, with its
+// identifiers for the loader.
+
 #include <cstdint>
 #include <type_traits>
 

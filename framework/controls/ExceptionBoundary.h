@@ -1,5 +1,7 @@
 #pragma once
 
+// The one reporter of exceptions caught where the system calls into the framework.
+
 namespace sx {
 
 class TObject;

@@ -134,9 +134,9 @@ void TCustomUpDown::Attach(TWinControl* field, std::int32_t width) {
   // The system narrows (or, aligned left, moves) the field to make room for the buttons
   // and puts them inside the field's old area. The field goes back where it was in one
   // move: every move of the field passes through the hook the system's up-down control
-  // puts on it, several round trips to the window server each under Wine. A system that
-  // docks the buttons again whenever the field is resized narrows it once more; that one
-  // is given twice the room it took, which the docking takes back.
+  // puts on it, several round trips to the window server each (seen on Wine 8.0). A
+  // system that docks the buttons again whenever the field is resized narrows it once
+  // more; that one is given twice the room it took, which the docking takes back.
   const std::int32_t lostWidth = oldWidth - field->Width();
   const std::int32_t movedBy = field->Left() - oldLeft;
   field->ChangeBounds(oldLeft, field->Top(), oldWidth, field->Height());

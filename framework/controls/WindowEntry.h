@@ -16,7 +16,7 @@ namespace sx {
 //
 // The bindings are kept in the process's own memory, not on the window: finding the entry
 // costs no call to the window system, which matters because it happens for every message
-// (under Wine every window property read is a round trip to the server).
+// (every window property read is a round trip to the server, seen on Wine 8.0).
 class WindowEntry {
  public:
   using Handler = Event<TMessage&>;

@@ -1,5 +1,8 @@
 #pragma once
 
+// The application object and the process-wide framework around it: start and stop, focus
+// bookkeeping, the disabling of a thread's windows for modal steps and the message box seam.
+
 #include <windows.h>
 
 #include <functional>

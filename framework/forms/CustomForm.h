@@ -1,5 +1,8 @@
 #pragma once
 
+// Forms: TCustomForm and TForm, their border, position, state and close types, the modal
+// results and the tab-order walk that moves the focus between controls.
+
 #include <windows.h>
 
 #include <cstdint>

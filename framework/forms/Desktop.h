@@ -3,7 +3,7 @@
 // What the forms ask the system about the desktop: which monitor a window or a rectangle
 // lies on, a monitor's areas, and the non-client metrics (the message font among them).
 // They go through one replaceable table so that tests can stand in for a desktop the
-// system here cannot show (Wine draws one monitor only).
+// system here cannot show (Wine 8.0 draws one monitor only).
 
 #include <windows.h>
 

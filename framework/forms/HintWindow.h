@@ -1,5 +1,7 @@
 #pragma once
 
+// THintWindow: the window a control's hint appears in.
+
 #include <windows.h>
 
 #include "framework/controls/WinControl.h"

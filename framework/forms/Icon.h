@@ -1,5 +1,7 @@
 #pragma once
 
+// TIcon: a system icon handle that knows whether it owns it.
+
 #include <windows.h>
 
 #include "framework/streaming/Persistent.h"

@@ -238,8 +238,8 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   canvas->DrawText(std::string_view(text.c_str(), text.size() + 1), textRect, kMeasureText);
 
   const LPCSTR iconId = kKinds[kind].icon;
-  // The system's icons grow with the display's scale (32 pixels at 100 %, 64 at 200 %); the
-  // image shows one whole, not shrunk to the 100 % size.
+  // The system's icons grow with the display's scale (32 pixels at 100 %, 64 at 200 %, seen
+  // on Wine 8.0); the image shows one whole, not shrunk to the 100 % size.
   const SIZE iconSize{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
   int blockWidth = textRect.right;
   int blockHeight = textRect.bottom;

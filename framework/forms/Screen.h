@@ -1,5 +1,8 @@
 #pragma once
 
+// TMouse and TScreen: the process-wide view of the mouse settings, the forms and the focus,
+// the cursor and the display.
+
 #include <windows.h>
 
 #include <vector>

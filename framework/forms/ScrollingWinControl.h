@@ -1,5 +1,8 @@
 #pragma once
 
+// TScrollingWinControl and its two TControlScrollBars: a windowed control whose content is
+// scrolled.
+
 #include <windows.h>
 
 #include <cstdint>

@@ -1,5 +1,7 @@
 #pragma once
 
+// TFontCharset: a font's character set, its named values and their identifiers.
+
 #include <cstdint>
 #include <optional>
 #include <span>

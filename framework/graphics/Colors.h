@@ -1,5 +1,7 @@
 #pragma once
 
+// TColor: explicit and system colours, their identifiers and their conversion to RGB.
+
 #include <cstdint>
 #include <optional>
 #include <span>

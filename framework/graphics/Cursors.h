@@ -1,5 +1,7 @@
 #pragma once
 
+// TCursor: the mouse cursor numbers and their identifiers.
+
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -7,9 +7,9 @@
 namespace sx {
 namespace {
 
-// Every windowed control names the arrow when its window is made, and under Wine each
-// LoadCursorA costs a round trip to the server; the handle is the same every time. The
-// ids are the system's numbers, so they compare as they are.
+// Every windowed control names the arrow when its window is made, and each LoadCursorA
+// costs a round trip to the server (seen on Wine 8.0); the handle is the same every time.
+// The ids are the system's numbers, so they compare as they are.
 struct CursorCache {
   std::mutex lock;
   CursorLoader load = &LoadCursorA;

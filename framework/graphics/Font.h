@@ -1,5 +1,7 @@
 #pragma once
 
+// TFont: a control's font over a shared font record, and the request made to the system for it.
+
 #include <cstdint>
 #include <string>
 

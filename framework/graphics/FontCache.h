@@ -1,5 +1,7 @@
 #pragma once
 
+// The attributes of a font (pitch, style, FontData) and the process-wide cache of font records.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

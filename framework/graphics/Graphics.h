@@ -1,5 +1,7 @@
 #pragma once
 
+// The start-up of the graphics layer and the screen figures it reads once.
+
 #include "framework/graphics/FontCache.h"
 
 namespace sx {

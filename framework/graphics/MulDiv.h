@@ -1,5 +1,7 @@
 #pragma once
 
+// MulDiv: the rounding multiply-then-divide that all scaling goes through.
+
 #include <cstdint>
 #include <limits>
 

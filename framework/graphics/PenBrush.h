@@ -1,5 +1,7 @@
 #pragma once
 
+// TPen and TBrush: their styles, their shared records and the caches of those records.
+
 #include <array>
 #include <cstdint>
 #include <type_traits>

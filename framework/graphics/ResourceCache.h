@@ -1,5 +1,8 @@
 #pragma once
 
+// ResourceCache: the shared, counted records behind fonts, pens and brushes, each with the
+// system object made for it on first request.
+
 #include <array>
 #include <atomic>
 #include <cstddef>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The framework's exception classes.
+
 #include <exception>
 #include <string>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The x87 control word: reading, setting and laying a stored exception mask over it.
+
 #include <cstdint>
 
 namespace sx {

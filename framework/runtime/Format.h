@@ -1,5 +1,7 @@
 #pragma once
 
+// Format: the message formatter that never trusts its format text.
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>

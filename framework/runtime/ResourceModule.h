@@ -1,5 +1,7 @@
 #pragma once
 
+// The choice and loading of a module's language resource module.
+
 #include <string>
 #include <string_view>
 #include <vector>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The registry settings the runtime reads: the floating-point mask and the language module.
+
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Set: a set over the members of an enumeration, as a bit mask.
+
 #include <cstdint>
 #include <initializer_list>
 #include <type_traits>

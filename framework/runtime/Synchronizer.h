@@ -1,5 +1,7 @@
 #pragma once
 
+// The many-readers-or-one-writer lock, its scoped holders and the global name-space lock.
+
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>

@@ -1,5 +1,8 @@
 #pragma once
 
+// SystemServices: the seam through which the portable core asks the operating system for
+// modules, resources, texts, fonts, pens and brushes, with the request types it takes.
+
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Small text helpers: ASCII case, identifiers and decimal integers.
+
 #include <cstdint>
 #include <string>
 #include <string_view>

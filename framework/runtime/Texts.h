@@ -1,5 +1,7 @@
 #pragma once
 
+// The framework's texts: their ids, the built-in English rows and the loading of a text.
+
 #include <span>
 #include <string>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The Win32 implementation of the system services and the Windows build's runtime start.
+
 #include <atomic>
 
 #include "framework/runtime/SystemServices.h"

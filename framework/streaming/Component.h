@@ -1,5 +1,8 @@
 #pragma once
 
+// TComponent: an object with an owner and a name, its state and style flags and the notices
+// it sends about components coming and going.
+
 #include <cstdint>
 #include <memory>
 #include <string>

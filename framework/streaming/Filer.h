@@ -1,5 +1,8 @@
 #pragma once
 
+// TFiler: what an object sees of the reader while it offers its stored, unpublished
+// properties, and the procedures that read them.
+
 #include <functional>
 #include <string_view>
 

@@ -1,5 +1,8 @@
 #pragma once
 
+// Identifier tables and the process-wide identifier maps the loader turns stored
+// identifiers into numbers with.
+
 #include <cstdint>
 #include <optional>
 #include <span>

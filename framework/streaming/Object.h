@@ -1,5 +1,8 @@
 #pragma once
 
+// TObject, the root of every framework class, with the SX_CLASS declaration and the New and
+// Free that make and destroy objects.
+
 #include <new>
 #include <string_view>
 #include <utility>

@@ -1,5 +1,7 @@
 #pragma once
 
+// TPersistent: an object whose published state can be stored, read back and copied.
+
 #include "framework/streaming/Object.h"
 
 namespace sx {

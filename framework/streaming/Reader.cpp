@@ -18,7 +18,10 @@ constinit const ClassInfo TReader::StaticClass{.name = "TReader", .parent = &TFi
 
 namespace {
 
-constexpr std::uint32_t kSignature = 0x30465054;  // "TPF0" read as a little-endian number
+// The signature as one little-endian number, the way it is read.
+constexpr std::uint32_t kSignature =
+    std::uint32_t{kDefinitionSignature[0]} | std::uint32_t{kDefinitionSignature[1]} << 8 |
+    std::uint32_t{kDefinitionSignature[2]} << 16 | std::uint32_t{kDefinitionSignature[3]} << 24;
 constexpr std::int32_t kSkipPiece = 256;
 constexpr std::int32_t kTextPiece = 64 * 1024;
 
@@ -442,7 +445,7 @@ void TReader::ReadObjectPrefix(PrefixFlags& flags, std::int32_t& childPosition) 
   flags = PrefixFlags();
   childPosition = 0;
   const auto next = static_cast<std::uint8_t>(PeekTag());
-  if ((next & 0xF0) != 0xF0) return;
+  if ((next & kPrefixMark) != kPrefixMark) return;
   ReadTag();
   // The bit 8 has no meaning for a reader and is dropped.
   flags = PrefixFlags::FromMask(static_cast<std::uint8_t>(next & 0x07));

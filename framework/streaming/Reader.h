@@ -13,6 +13,7 @@
 #include "framework/runtime/Set.h"
 #include "framework/streaming/Filer.h"
 #include "framework/streaming/Reflection.h"
+#include "framework/streaming/WireFormat.h"
 
 namespace sx {
 
@@ -24,33 +25,7 @@ class TPersistent;
 class TStream;
 struct TPropFixup;
 
-// The tag byte in front of every stored value.
-enum ValueTag : std::uint8_t {
-  TagNull = 0,
-  TagList = 1,
-  TagInt8 = 2,
-  TagInt16 = 3,
-  TagInt32 = 4,
-  TagExtended = 5,
-  TagString = 6,
-  TagIdent = 7,
-  TagFalse = 8,
-  TagTrue = 9,
-  TagBinary = 10,
-  TagSet = 11,
-  TagLString = 12,
-  TagNil = 13,
-  TagCollection = 14,
-  TagSingle = 15,
-  TagCurrency = 16,
-  TagDate = 17,
-  TagWString = 18,
-  TagInt64 = 19,
-  TagUtf8String = 20,
-};
-
-// Flags of an object record's optional prefix byte (its low four bits).
-enum class PrefixFlag : std::uint8_t { Inherited = 0, ChildPos = 1, Inline = 2 };
+// The prefix flags of an object record, as a set.
 using PrefixFlags = Set<PrefixFlag, std::uint8_t>;
 
 // An 80-bit x87 extended-precision value as stored, decoded without relying on the

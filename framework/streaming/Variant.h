@@ -1,5 +1,7 @@
 #pragma once
 
+// Variant: a self-describing value as read from a stored definition.
+
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,37 +1,19 @@
 #include "tools/formc/FormCompiler.h"
 
 #include <cstddef>
+#include <iterator>
 #include <set>
 #include <utility>
+
+#include "framework/streaming/WireFormat.h"
 
 namespace sx::formc {
 namespace {
 
-// Tags and prefix flags of the stream, as far as this compiler writes them.
-enum : std::uint8_t {
-  kTagInt8 = 2,
-  kTagInt16 = 3,
-  kTagInt32 = 4,
-  kTagString = 6,
-  kTagIdent = 7,
-  kTagFalse = 8,
-  kTagTrue = 9,
-  kTagSet = 11,
-  kTagLString = 12,
-  kTagNil = 13,
-  kTagWString = 18,
-  kTagUtf8String = 20,
-};
-
-constexpr std::uint8_t kPrefixMark = 0xF0;
-constexpr std::uint8_t kPrefixInherited = 1;
-constexpr std::uint8_t kPrefixChildPos = 2;
-constexpr std::uint8_t kPrefixInline = 4;
-
 constexpr std::size_t kMaxShortString = 255;
 // A record starts with its class name's length byte; the reader takes a byte with the high
 // four bits set for a prefix and a zero byte for the end of a list, so neither may start one.
-constexpr std::size_t kMaxClassName = 0xEF;
+constexpr std::size_t kMaxClassName = kPrefixMark - 1;
 constexpr std::int64_t kMaxCount = 0x7FFFFFFF;
 
 struct Fault {
@@ -414,18 +396,18 @@ class Compiler {
         const std::string& option = tokens[i].spelling;
         std::uint8_t flag;
         if (option == "inherited")
-          flag = kPrefixInherited;
+          flag = PrefixBit(PrefixFlag::Inherited);
         else if (option == "inline")
-          flag = kPrefixInline;
+          flag = PrefixBit(PrefixFlag::Inline);
         else if (option == "position")
-          flag = kPrefixChildPos;
+          flag = PrefixBit(PrefixFlag::ChildPos);
         else
           Fail(line, "unknown record option " + Quote(option) +
                          " (known: inherited, inline, position <integer>)");
         if (flags & flag) Fail(line, "record option " + Quote(option) + " given twice");
         flags |= flag;
         ++i;
-        if (flag == kPrefixChildPos) {
+        if (flag == PrefixBit(PrefixFlag::ChildPos)) {
           if (i >= tokens.size() || tokens[i].kind != TokenKind::Integer)
             Fail(line, "'position' needs an integer");
           position = tokens[i].number;
@@ -452,7 +434,7 @@ class Compiler {
     EndProperties();
     if (flags != 0) {
       out_.push_back(static_cast<std::uint8_t>(kPrefixMark | flags));
-      if (flags & kPrefixChildPos) PutInteger(position);
+      if (flags & PrefixBit(PrefixFlag::ChildPos)) PutInteger(position);
     }
     PutShortString(className);
     PutShortString(name);
@@ -504,16 +486,16 @@ class Compiler {
         break;
       case TokenKind::Name:
         if (SameAscii(value.spelling, "True")) {
-          out_.push_back(kTagTrue);
+          out_.push_back(TagTrue);
         } else if (SameAscii(value.spelling, "False")) {
-          out_.push_back(kTagFalse);
+          out_.push_back(TagFalse);
         } else if (SameAscii(value.spelling, "nil")) {
-          out_.push_back(kTagNil);
+          out_.push_back(TagNil);
         } else {
           if (value.spelling.size() > kMaxShortString)
             Fail(line, "identifier is " + std::to_string(value.spelling.size()) +
                            " bytes long; identifiers hold at most 255");
-          out_.push_back(kTagIdent);
+          out_.push_back(TagIdent);
           PutShortString(value.spelling);
         }
         break;
@@ -529,7 +511,7 @@ class Compiler {
 
   // Elements: '[' [Name {',' Name}] ']'; i stands after the '['.
   void PutSet(const std::vector<Token>& tokens, std::size_t& i, int line) {
-    out_.push_back(kTagSet);
+    out_.push_back(TagSet);
     std::set<std::string> seen;
     if (i < tokens.size() && IsPunct(tokens[i], ']')) {
       ++i;
@@ -576,14 +558,14 @@ class Compiler {
   void PutInteger(std::int64_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
     if (value >= -128 && value <= 127) {
-      out_.push_back(kTagInt8);
+      out_.push_back(TagInt8);
       out_.push_back(static_cast<std::uint8_t>(bits));
     } else if (value >= -32768 && value <= 32767) {
-      out_.push_back(kTagInt16);
+      out_.push_back(TagInt16);
       out_.push_back(static_cast<std::uint8_t>(bits));
       out_.push_back(static_cast<std::uint8_t>(bits >> 8));
     } else {
-      out_.push_back(kTagInt32);
+      out_.push_back(TagInt32);
       PutInt32(value);
     }
   }
@@ -609,18 +591,18 @@ class Compiler {
     if (static_cast<std::int64_t>(utf8.size()) > kMaxCount)
       Fail(line, "text too long for the stream");
     if (ascii && utf8.size() <= kMaxShortString) {
-      out_.push_back(kTagString);
+      out_.push_back(TagString);
       PutShortString(utf8);
     } else if (ascii) {
-      out_.push_back(kTagLString);
+      out_.push_back(TagLString);
       PutInt32(static_cast<std::int64_t>(utf8.size()));
       out_.insert(out_.end(), utf8.begin(), utf8.end());
     } else if (!beyondBmp && utf8.size() < 2 * utf16.size()) {
-      out_.push_back(kTagUtf8String);
+      out_.push_back(TagUtf8String);
       PutInt32(static_cast<std::int64_t>(utf8.size()));
       out_.insert(out_.end(), utf8.begin(), utf8.end());
     } else {
-      out_.push_back(kTagWString);
+      out_.push_back(TagWString);
       PutInt32(static_cast<std::int64_t>(utf16.size()));
       for (char16_t unit : utf16) {
         out_.push_back(static_cast<std::uint8_t>(unit));
@@ -631,7 +613,8 @@ class Compiler {
 
   const Overrides& overrides_;
   std::vector<WrittenProperty> properties_;
-  std::vector<std::uint8_t> out_{'T', 'P', 'F', '0'};
+  std::vector<std::uint8_t> out_ =
+      std::vector<std::uint8_t>(std::begin(kDefinitionSignature), std::end(kDefinitionSignature));
   std::vector<OpenObject> stack_;
   bool rootDone_ = false;
 };

@@ -35,8 +35,8 @@ class FormsTest : public ::testing::Test {
 
 // A desktop of the test's own in place of the system's while it lives: monitors (each window
 // is on the one its rectangle overlaps most, the primary one when it overlaps none) and a
-// message font. Wine shows
-// one monitor and the prefix's font only. With no monitors given, the system's are asked.
+// message font. Wine 8.0 shows one monitor and the prefix's font only. With no monitors given, the
+// system's are asked.
 class FakeDesktop {
  public:
   struct Monitor {
