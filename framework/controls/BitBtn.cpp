@@ -7,6 +7,7 @@
 
 #include "framework/forms/CustomForm.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 
 namespace sx {
@@ -675,11 +676,8 @@ void TBitBtn::OnDrawItem(TMessage& message) {
 
 void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
   // The canvas must let go of the context whatever happens: it belongs to the system.
-  struct Attach {
-    TCanvas& canvas;
-    Attach(TCanvas& c, HDC dc) : canvas(c) { canvas.SetHandle(dc); }
-    ~Attach() { canvas.SetHandle(nullptr); }
-  } attach(*canvas_, item.hDC);
+  canvas_->SetHandle(item.hDC);
+  const Finally detach([canvas = canvas_] { canvas->SetHandle(nullptr); });
 
   const RECT client = ClientRect();
   RECT r = client;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Filer.h"
 #include "framework/streaming/Stream.h"
@@ -133,13 +134,8 @@ bool TBitmap::LoadFromResourceName(HINSTANCE module, const char* name) {
   const auto bitmap =
       static_cast<HBITMAP>(LoadImageA(module, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bitmap) return false;
-  try {
-    TakePicture(bitmap);
-  } catch (...) {
-    DeleteObject(bitmap);
-    throw;
-  }
-  DeleteObject(bitmap);
+  const Finally release([bitmap] { DeleteObject(bitmap); });
+  TakePicture(bitmap);
   return true;
 }
 
@@ -199,13 +195,8 @@ void TBitmap::LoadFromFileBytes(std::span<const std::uint8_t> bytes) {
                      reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   if (!bitmap) InvalidBitmap();
-  try {
-    TakePicture(bitmap);
-  } catch (...) {
-    DeleteObject(bitmap);
-    throw;
-  }
-  DeleteObject(bitmap);
+  const Finally release([bitmap] { DeleteObject(bitmap); });
+  TakePicture(bitmap);
 }
 
 void TBitmap::LoadFromStream(TStream& stream) {

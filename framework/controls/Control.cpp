@@ -6,6 +6,7 @@
 #include "framework/controls/WinControl.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Reader.h"
 
@@ -556,13 +557,8 @@ void TControl::ApplyDesktopFont() {
   if (iconFont.lfStrikeOut) style.Include(fsStrikeOut);
   desktop->SetStyle(style);
   desktop->SetColor(font_->Color());
-  try {
-    SetFont(desktop);
-  } catch (...) {
-    desktop->Free();
-    throw;
-  }
-  desktop->Free();
+  const Finally free([desktop] { desktop->Free(); });
+  SetFont(desktop);
 }
 
 // --- Scaling ----------------------------------------------------------------------------------
@@ -622,16 +618,13 @@ void TControl::SetLoadParent(TComponent* parent) {
 
 void TControl::LoadState(TReader& reader) {
   controlState_.Include(ControlState::ReadingState);
-  try {
+  {
+    const Finally read([this] { controlState_.Exclude(ControlState::ReadingState); });
     if (TComponent* parent = reader.Parent();
         parent && parent->InheritsFrom(TWinControl::StaticClass))
       SetParentControl(static_cast<TWinControl*>(parent));
     TComponent::LoadState(reader);
-  } catch (...) {
-    controlState_.Exclude(ControlState::ReadingState);
-    throw;
   }
-  controlState_.Exclude(ControlState::ReadingState);
   if (parent_) {
     DeliverMessage(FWM_PARENTCOLORCHANGED);
     DeliverMessage(FWM_PARENTFONTCHANGED);

@@ -1,5 +1,7 @@
 #include "framework/controls/CustomControl.h"
 
+#include "framework/runtime/Finally.h"
+
 namespace sx {
 namespace {
 
@@ -34,13 +36,10 @@ void TCustomControl::TearDown() {
 
 void TCustomControl::PaintWindow(HDC dc) {
   canvas_->Lock();
-  struct Finish {
-    TControlCanvas& canvas;
-    ~Finish() {
-      canvas.SetHandle(nullptr);
-      canvas.Unlock();
-    }
-  } finish{*canvas_};
+  const Finally finish([canvas = canvas_] {
+    canvas->SetHandle(nullptr);
+    canvas->Unlock();
+  });
   canvas_->SetHandle(dc);
   Paint();
 }

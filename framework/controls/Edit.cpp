@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/forms/Application.h"
+#include "framework/runtime/Finally.h"
 
 namespace sx {
 namespace {
@@ -82,13 +83,10 @@ void TCustomEdit::CreateParams(TCreateParams& params) {
 
 void TCustomEdit::CreateWnd() {
   creating_ = true;
-  try {
+  {
+    const Finally created([this] { creating_ = false; });
     TWinControl::CreateWnd();
-  } catch (...) {
-    creating_ = false;
-    throw;
   }
-  creating_ = false;
   HWND window = Handle();
   SendMessageA(window, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
   if (passwordChar_ != '\0')

@@ -1,6 +1,7 @@
 #include "framework/controls/GraphicControl.h"
 
 #include "framework/controls/WinControl.h"
+#include "framework/runtime/Finally.h"
 
 namespace sx {
 
@@ -89,15 +90,11 @@ void TGraphicControl::TearDown() {
 void TGraphicControl::OnPaint(TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   if (!dc) return;
-  struct Detach {
-    TControlCanvas& canvas;
-    ~Detach() {
-      canvas.SetHandle(nullptr);
-      canvas.Unlock();
-    }
-  };
   canvas_->Lock();
-  Detach detach{*canvas_};
+  const Finally detach([canvas = canvas_] {
+    canvas->SetHandle(nullptr);
+    canvas->Unlock();
+  });
   canvas_->SetHandle(dc);
   Paint();
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/runtime/Finally.h"
+
 namespace sx {
 namespace {
 
@@ -138,14 +140,10 @@ void TCustomLabel::FitLabelBounds() {
   TControlCanvas* canvas = Canvas();
   HDC screen = GetDC(nullptr);
   if (!screen) return;
-  struct Release {
-    TControlCanvas& canvas;
-    HDC screen;
-    ~Release() {
-      canvas.SetHandle(nullptr);
-      ReleaseDC(nullptr, screen);
-    }
-  } release{*canvas, screen};
+  const Finally release([canvas, screen] {
+    canvas->SetHandle(nullptr);
+    ReleaseDC(nullptr, screen);
+  });
   canvas->SetHandle(screen);
   DrawLabelText(rect, (wordWrap_ ? DT_WORDBREAK : 0) | DT_EXPANDTABS | DT_CALCRECT);
   // Measuring wrapped text narrows the rectangle to its longest line; a word-wrapping label

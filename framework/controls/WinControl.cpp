@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/graphics/CursorsWin32.h"
@@ -212,16 +211,15 @@ void TWinControl::CreateWnd() {
 
   WindowEntry::AwaitWindow(&entry_);
   ChangeControlState(ControlState::CreatingWindow, true);
-  try {
+  DWORD error = 0;
+  {
+    const Finally made([this] {
+      WindowEntry::AwaitWindow(nullptr);
+      ChangeControlState(ControlState::CreatingWindow, false);
+    });
     CreateWindowHandle(params);
-  } catch (...) {
-    WindowEntry::AwaitWindow(nullptr);
-    ChangeControlState(ControlState::CreatingWindow, false);
-    throw;
+    error = GetLastError();
   }
-  const DWORD error = GetLastError();
-  WindowEntry::AwaitWindow(nullptr);
-  ChangeControlState(ControlState::CreatingWindow, false);
   if (!handle_) RaiseOSError(error);
 
   text_.clear();
@@ -247,11 +245,7 @@ void TWinControl::AdoptWindow(HWND window) {
 }
 
 void TWinControl::RouteMessage(TMessage& message) {
-  try {
-    GetMessageHandler()(message);
-  } catch (...) {
-    ReportCurrentException(this);
-  }
+  GetMessageHandler()(message);
 }
 
 void TWinControl::DestroyHandle() {
@@ -309,12 +303,8 @@ void TWinControl::UpdateShowing() {
   }
   if (handle_ && showing_ != show) {
     showing_ = show;
-    try {
-      DeliverMessage(FWM_SHOWINGCHANGED);
-    } catch (...) {
-      showing_ = !show;
-      throw;
-    }
+    const Rollback unchanged([this, show] { showing_ = !show; });
+    DeliverMessage(FWM_SHOWINGCHANGED);
   }
   // A class of its own answered the change without placing the window.
   if (zOrderPending_ && handle_) PlaceInZOrder(0);
@@ -849,14 +839,9 @@ void TWinControl::Realign() {
 
 void TWinControl::Rescale(std::int32_t m, std::int32_t d) {
   DisableAlign();
-  try {
-    RescaleChildren(m, d);
-    TControl::Rescale(m, d);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  const Finally enableAlign([this] { EnableAlign(); });
+  RescaleChildren(m, d);
+  TControl::Rescale(m, d);
 }
 
 void TWinControl::RescaleChildren(std::int32_t m, std::int32_t d) {
@@ -870,13 +855,10 @@ void TWinControl::RescaleChildren(std::int32_t m, std::int32_t d) {
 
 void TWinControl::LoadState(TReader& reader) {
   DisableAlign();
-  try {
+  {
+    const Finally enableAlign([this] { EnableAlign(); });
     TControl::LoadState(reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
   }
-  EnableAlign();
   FixTabList();
   if (Parent()) DeliverMessage(FWM_PARENTCTL3DCHANGED);
   UpdateControlState();

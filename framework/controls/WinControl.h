@@ -223,7 +223,8 @@ class TWinControl : public TControl {
  private:
   friend class TControl;
 
-  // The window procedure's target: the message handler inside an exception guard.
+  // The window procedure's target: the control's current message handler (the procedure
+  // reports what it raises).
   void RouteMessage(TMessage& message);
   // The window's first message: the window is this control's from now on.
   void AdoptWindow(HWND window);

@@ -2,6 +2,7 @@
 // erases its background.
 
 #include "framework/controls/WinControl.h"
+#include "framework/runtime/Finally.h"
 
 namespace sx {
 namespace {
@@ -55,19 +56,12 @@ void TWinControl::OnPaint(TMessage& message) {
   HGDIOBJ previous = SelectObject(memory, bitmap);
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(handle_, &paint);
-  struct Release {
-    HWND window;
-    PAINTSTRUCT& paint;
-    HDC memory;
-    HGDIOBJ previous;
-    HBITMAP bitmap;
-    ~Release() {
-      EndPaint(window, &paint);
-      SelectObject(memory, previous);
-      DeleteDC(memory);
-      DeleteObject(bitmap);
-    }
-  } release{handle_, paint, memory, previous, bitmap};
+  const Finally release([&paint, window = handle_, memory, previous, bitmap] {
+    EndPaint(window, &paint);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+  });
   const WPARAM memoryContext = reinterpret_cast<WPARAM>(memory);
   DeliverMessage(WM_ERASEBKGND, memoryContext, static_cast<LPARAM>(memoryContext));
   TMessage inner{WM_PAINT, memoryContext, 0, 0};
@@ -84,14 +78,9 @@ void TWinControl::PaintHandler(TMessage& message) {
     dc = BeginPaint(handle_, &paint);
     if (!dc) return;
   }
-  struct Finish {
-    HWND window;
-    bool ownPaint;
-    PAINTSTRUCT& paint;
-    ~Finish() {
-      if (ownPaint) EndPaint(window, &paint);
-    }
-  } finish{handle_, ownPaint, paint};
+  const Finally finish([&, window = handle_] {
+    if (ownPaint) EndPaint(window, &paint);
+  });
 
   if (controls_.empty()) {
     PaintWindow(dc);

@@ -21,14 +21,14 @@ Bindings& TheBindings() {
   return *bindings;
 }
 
-// The entry whose window is being made. Windows are made on the thread that runs the
-// framework's message loop; the slot is not locked.
-WindowEntry* g_awaiting = nullptr;
+// The entry whose window is being made. A window's first message comes on the thread that
+// makes it, so each thread has a slot of its own and none needs a lock.
+thread_local WindowEntry* t_awaiting = nullptr;
 
 }  // namespace
 
 void WindowEntry::AwaitWindow(WindowEntry* entry) {
-  g_awaiting = entry;
+  t_awaiting = entry;
 }
 
 WNDPROC WindowEntry::Bind(HWND window) {
@@ -68,11 +68,11 @@ TObject* WindowEntry::ObjectOf(HWND window) {
 
 LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   WindowEntry* entry = Of(window);
-  if (!entry && g_awaiting) {
+  if (!entry && t_awaiting) {
     // The window's first message: the class procedure is already this one, so binding it
     // needs no change of procedure.
-    entry = g_awaiting;
-    g_awaiting = nullptr;
+    entry = t_awaiting;
+    t_awaiting = nullptr;
     entry->Attach(window);
     // Handing the window over is part of handling its first message, inside the guard.
     try {

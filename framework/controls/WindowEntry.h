@@ -11,8 +11,8 @@ namespace sx {
 
 // A window bound to an entry has the entry's procedure as its window procedure; every
 // message is turned into a TMessage and handed to the entry's handler (a method of the
-// object that owns the window). Handlers guard themselves; the procedure guards once more,
-// so that no exception ever crosses back into the system.
+// object that owns the window). The procedure guards the handler, so that no exception ever
+// crosses back into the system.
 //
 // The bindings are kept in the process's own memory, not on the window: finding the entry
 // costs no call to the window system, which matters because it happens for every message

@@ -20,6 +20,7 @@
 #include "framework/forms/Screen.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/PenBrush.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
@@ -609,10 +610,7 @@ void TApplication::NoteOwnedForm(TComponent* form) {
 
 void TApplication::Run() {
   running_ = true;
-  struct ClearRunning {
-    bool& running;
-    ~ClearRunning() { running = false; }
-  } clearRunning{running_};
+  const Finally clearRunning([this] { running_ = false; });
   if (!g_cleanupRegistered) {
     g_cleanupRegistered = true;
     std::atexit(&CleanupAtExit);
@@ -832,21 +830,13 @@ int TApplication::AppMessageBox(std::string_view text, std::string_view caption,
   }
   TWindowList disabled = DisableThreadWindows(nullptr);
   const int focusCount = FocusCount();
-  const auto restore = [&] {
+  const Finally restore([&] {
     if (moved) CenterOn(handle_, saved);
     ReenableWindows(disabled);
     SetActiveWindow(active);
     SetFocusCount(focusCount);
-  };
-  int result = 0;
-  try {
-    result = ShowMessageBox(handle_, std::string(text), std::string(caption), flags);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
-  return result;
+  });
+  return ShowMessageBox(handle_, std::string(text), std::string(caption), flags);
 }
 
 // --- Hooks and short-cuts -------------------------------------------------------------------
@@ -1036,13 +1026,10 @@ void TApplication::FWMAppSysCommand(TMessage& message) {
   if (!IsWindowEnabled(main) || !IsWindowVisible(main)) return;
   SetFocusMessages(false);
   HWND focus = GetFocus();
-  struct Restore {
-    HWND focus;
-    ~Restore() {
-      SetFocus(focus);
-      SetFocusMessages(true);
-    }
-  } restore{focus};
+  const Finally restore([focus] {
+    SetFocus(focus);
+    SetFocusMessages(true);
+  });
   SetFocus(main);
   mainForm_->DeliverMessage(WM_SYSCOMMAND, message.WParam, message.LParam);
   message.Result = 1;

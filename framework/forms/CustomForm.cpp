@@ -206,14 +206,11 @@ void TCustomForm::Construct() {
   if (createNew_ || &ClassType() == &TForm::StaticClass || Has(ComponentState::Designing)) return;
   ScopedWrite lock(GlobalNameSpace());
   formState_.Include(FormState::Creating);
-  try {
+  {
+    const Finally created([this] { formState_.Exclude(FormState::Creating); });
     if (!LoadFormChain(this, TForm::StaticClass))
       throw EResNotFound(Format(LoadText(TextId::SResNotFound), {ClassName()}));
-  } catch (...) {
-    formState_.Exclude(FormState::Creating);
-    throw;
   }
-  formState_.Exclude(FormState::Creating);
   if (oldCreateOrder_) RunCreateEvent();
 }
 

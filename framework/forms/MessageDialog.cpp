@@ -13,6 +13,7 @@
 #include "framework/forms/Desktop.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 
 namespace sx {
@@ -206,10 +207,7 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   TControlCanvas* canvas = form->Canvas();
   canvas->Font()->Assign(form->Font());
   canvas->HandleNeeded();
-  struct Release {
-    TControlCanvas* canvas;
-    ~Release() { canvas->FreeHandle(); }
-  } release{canvas};
+  const Finally release([canvas] { canvas->FreeHandle(); });
 
   const POINT units = AverageCharSize(*canvas);
   const int horzMargin = MulDiv(kHorzMargin, units.x, 4);
@@ -305,20 +303,13 @@ TModalResult MessageDialogAtWithHelp(const std::string& text, TMessageKind kind,
                                      TDialogButtons buttons, std::int32_t helpContext,
                                      std::int32_t x, std::int32_t y, const std::string& helpFile) {
   TMessageForm* form = BuildMessageDialog(text, kind, buttons);
-  TModalResult result = mrNone;
-  try {
-    form->SetHelpContext(helpContext);
-    form->SetHelpFile(helpFile);
-    if (x >= 0) form->SetLeft(x);
-    if (y >= 0) form->SetTop(y);
-    if (x < 0 && y < 0) form->SetPosition(poScreenCenter);
-    result = form->RunModal();
-  } catch (...) {
-    form->Free();
-    throw;
-  }
-  form->Free();
-  return result;
+  const Finally free([form] { form->Free(); });
+  form->SetHelpContext(helpContext);
+  form->SetHelpFile(helpFile);
+  if (x >= 0) form->SetLeft(x);
+  if (y >= 0) form->SetTop(y);
+  if (x < 0 && y < 0) form->SetPosition(poScreenCenter);
+  return form->RunModal();
 }
 
 TModalResult MessageDialogAt(const std::string& text, TMessageKind kind, TDialogButtons buttons,
@@ -338,23 +329,17 @@ void ShowPlainMessage(const std::string& text) {
 
 void CopyTextToClipboard(const std::string& text) {
   if (!OpenClipboard(nullptr)) throw Exception(LoadText(TextId::SCannotOpenClipboard));
-  struct Close {
-    ~Close() { CloseClipboard(); }
-  } close;
+  const Finally close([] { CloseClipboard(); });
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 1);
   if (!memory) RaiseLastOSError();
-  try {
-    void* data = GlobalLock(memory);
-    if (!data) RaiseLastOSError();
-    std::memcpy(data, text.c_str(), text.size() + 1);
-    GlobalUnlock(memory);
-    EmptyClipboard();
-    // Once the clipboard has taken the memory it is the clipboard's; until then it is ours.
-    if (!SetClipboardData(CF_TEXT, memory)) RaiseLastOSError();
-  } catch (...) {
-    GlobalFree(memory);
-    throw;
-  }
+  // Once the clipboard has taken the memory it is the clipboard's; until then it is ours.
+  const Rollback release([memory] { GlobalFree(memory); });
+  void* data = GlobalLock(memory);
+  if (!data) RaiseLastOSError();
+  std::memcpy(data, text.c_str(), text.size() + 1);
+  GlobalUnlock(memory);
+  EmptyClipboard();
+  if (!SetClipboardData(CF_TEXT, memory)) RaiseLastOSError();
 }
 
 }  // namespace sx

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/graphics/MulDiv.h"
+#include "framework/runtime/Finally.h"
 
 namespace sx {
 namespace {
@@ -203,10 +204,7 @@ void TScrollingWinControl::UpdateScrollBars() {
   if (updatingScrollBars_ || Has(ComponentState::Loading) || Has(ComponentState::Destroying))
     return;
   updatingScrollBars_ = true;
-  struct Done {
-    bool& flag;
-    ~Done() { flag = false; }
-  } done{updatingScrollBars_};
+  const Finally done([this] { updatingScrollBars_ = false; });
   if (autoScroll_) CalcAutoRange();
   horzScrollBar_->Update();
   vertScrollBar_->Update();
@@ -215,10 +213,7 @@ void TScrollingWinControl::UpdateScrollBars() {
 void TScrollingWinControl::ScrollBy(std::int32_t dx, std::int32_t dy) {
   if (dx == 0 && dy == 0) return;
   DisableAlign();
-  struct Enable {
-    TScrollingWinControl* self;
-    ~Enable() { self->EnableAlign(); }
-  } enable{this};
+  const Finally enable([this] { EnableAlign(); });
   for (int i = 0; i < ChildCount(); ++i) {
     TControl* child = Child(i);
     child->ChangeBounds(child->Left() + dx, child->Top() + dy, child->Width(), child->Height());

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/runtime/Finally.h"
+
 namespace sx {
 
 // A system graphics object (font, pen, brush); 0 means none.
@@ -176,13 +178,10 @@ class ResourceCache {
 template <class Data, class Changed>
 void RebindRecord(ResourceCache<Data>& cache, typename ResourceCache<Data>::Record*& current,
                   typename ResourceCache<Data>::Record* record, Changed&& changed) {
-  struct GiveBack {
-    ResourceCache<Data>& cache;
-    typename ResourceCache<Data>::Record* record;
-    ~GiveBack() { cache.Release(record); }
-  } previous{cache, current};
+  typename ResourceCache<Data>::Record* const previous = current;
+  const Finally giveBack([&cache, previous] { cache.Release(previous); });
   current = record;
-  if (record != previous.record) changed();
+  if (record != previous) changed();
 }
 
 }  // namespace sx

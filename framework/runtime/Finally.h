@@ -1,5 +1,9 @@
 #pragma once
 
+// The framework's scope guards: a step that runs whenever the scope ends, and a step that
+// runs only when an error leaves it.
+
+#include <exception>
 #include <utility>
 
 namespace sx {
@@ -16,6 +20,25 @@ class Finally {
 
  private:
   F f_;
+};
+
+// Runs a step only when an error leaves the scope: the framework's way of saying "undo this
+// unless everything up to the end of the scope succeeds". The errors already in flight when
+// the guard is made (it may be made in a destructor that runs while one unwinds) are counted
+// out, so that only an error raised inside the scope sets it off.
+template <class F>
+class Rollback {
+ public:
+  explicit Rollback(F f) : f_(std::move(f)), inFlight_(std::uncaught_exceptions()) {}
+  ~Rollback() {
+    if (std::uncaught_exceptions() > inFlight_) f_();
+  }
+  Rollback(const Rollback&) = delete;
+  Rollback& operator=(const Rollback&) = delete;
+
+ private:
+  F f_;
+  int inFlight_;
 };
 
 }  // namespace sx

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Texts.h"
 
@@ -109,14 +110,9 @@ void TCollection::Delete(int index) {
 void TCollection::Clear() {
   if (items_.empty()) return;
   BeginUpdate();
-  try {
-    while (!items_.empty())
-      items_.back()->Free();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const Finally endUpdate([this] { EndUpdate(); });
+  while (!items_.empty())
+    items_.back()->Free();
 }
 
 void TCollection::BeginUpdate() {
@@ -137,15 +133,10 @@ void TCollection::Assign(const TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (const TCollectionItem* item : other->items_)
-      Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  const Finally endUpdate([this] { EndUpdate(); });
+  Clear();
+  for (const TCollectionItem* item : other->items_)
+    Add()->Assign(item);
 }
 
 void TCollection::Update(TCollectionItem*) {}

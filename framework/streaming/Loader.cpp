@@ -97,15 +97,11 @@ bool LoadFormChain(TComponent* instance, const ClassInfo& rootAncestor) {
   const bool batch =
       !instance->Has(ComponentState::Loading) && !instance->Has(ComponentState::Inline);
   if (batch) BeginLoadBatch();
-  bool found;
-  try {
-    found = LoadChain(&instance->ClassType(), rootAncestor, instance);
-    if (batch) NotifyLoadBatch();
-  } catch (...) {
+  const Finally endBatch([batch] {
     if (batch) EndLoadBatch();
-    throw;
-  }
-  if (batch) EndLoadBatch();
+  });
+  const bool found = LoadChain(&instance->ClassType(), rootAncestor, instance);
+  if (batch) NotifyLoadBatch();
   return found;
 }
 
@@ -145,57 +141,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
   TComponent* created = nullptr;
   TAfterLoadList* const batch = CurrentLoadBatch();
   const std::size_t batchMark = batch ? batch->Size() : 0;
-  try {
-    PrefixFlags flags;
-    std::int32_t position;
-    ReadObjectPrefix(flags, position);
-    if (root) {
-      // The stored class name is not checked against the root's class.
-      ReadShortText();
-      if (root->Has(ComponentState::Designing)) {
-        ReadShortText();
-      } else {
-        root->ChangeState(ComponentState::Loading, true);
-        root->ChangeState(ComponentState::Reading, true);
-        root->SetName(MakeUniqueName(ReadShortText()));
-      }
-    } else {
-      const std::string className = ReadShortText();
-      const ClassInfo* rootClass = GetPersistentClass(className);
-      if (!rootClass || !rootClass->InheritsFrom(TComponent::StaticClass) || !rootClass->construct)
-        throw EClassNotFound(Format(LoadText(TextId::SClassNotFound), {className}));
-      created = root = rootClass->construct(nullptr);
-      root->SetName(ReadShortText());
-    }
-
-    AssignRoot(root);
-    TClassFinder finder(&root->ClassType(), true);
-    classFinder_ = &finder;
-    lookupRoot_ = root;
-
-    TAfterLoadList privateList;
-    afterLoad_ = batch ? batch : &privateList;
-    afterLoad_->Add(root);
-    owner_ = root;
-    root->ChangeState(ComponentState::Loading, true);
-    root->ChangeState(ComponentState::Reading, true);
-    root->LoadState(*this);
-    root->ChangeState(ComponentState::Reading, false);
-
-    // With a batch open, the batch's owner calls AfterLoad once every root is read.
-    if (!batch) privateList.NotifyAll();
-    afterLoad_ = nullptr;
-    classFinder_ = nullptr;
-
-    for (int attempt = 1;; ++attempt) {
-      try {
-        ResolveGlobalFixups();
-        break;
-      } catch (const Exception& e) {
-        if (attempt >= kGlobalResolveAttempts || !OfferError(e.Message())) throw;
-      }
-    }
-  } catch (...) {
+  const Rollback undo([&] {
     if (root) {
       RemoveGlobalFixups(root);
       root->ChangeState(ComponentState::Reading, false);
@@ -205,7 +151,55 @@ TComponent* TReader::LoadRoot(TComponent* root) {
       if (batch) batch->Truncate(batchMark);
       created->Free();
     }
-    throw;
+  });
+  PrefixFlags flags;
+  std::int32_t position;
+  ReadObjectPrefix(flags, position);
+  if (root) {
+    // The stored class name is not checked against the root's class.
+    ReadShortText();
+    if (root->Has(ComponentState::Designing)) {
+      ReadShortText();
+    } else {
+      root->ChangeState(ComponentState::Loading, true);
+      root->ChangeState(ComponentState::Reading, true);
+      root->SetName(MakeUniqueName(ReadShortText()));
+    }
+  } else {
+    const std::string className = ReadShortText();
+    const ClassInfo* rootClass = GetPersistentClass(className);
+    if (!rootClass || !rootClass->InheritsFrom(TComponent::StaticClass) || !rootClass->construct)
+      throw EClassNotFound(Format(LoadText(TextId::SClassNotFound), {className}));
+    created = root = rootClass->construct(nullptr);
+    root->SetName(ReadShortText());
+  }
+
+  AssignRoot(root);
+  TClassFinder finder(&root->ClassType(), true);
+  classFinder_ = &finder;
+  lookupRoot_ = root;
+
+  TAfterLoadList privateList;
+  afterLoad_ = batch ? batch : &privateList;
+  afterLoad_->Add(root);
+  owner_ = root;
+  root->ChangeState(ComponentState::Loading, true);
+  root->ChangeState(ComponentState::Reading, true);
+  root->LoadState(*this);
+  root->ChangeState(ComponentState::Reading, false);
+
+  // With a batch open, the batch's owner calls AfterLoad once every root is read.
+  if (!batch) privateList.NotifyAll();
+  afterLoad_ = nullptr;
+  classFinder_ = nullptr;
+
+  for (int attempt = 1;; ++attempt) {
+    try {
+      ResolveGlobalFixups();
+      break;
+    } catch (const Exception& e) {
+      if (attempt >= kGlobalResolveAttempts || !OfferError(e.Message())) throw;
+    }
   }
   return root;
 }
@@ -267,6 +261,10 @@ void TReader::LoadChild() {
   TComponent* component = nullptr;
   bool created = false;
   try {
+    // Runs before the handlers below: the record is skipped once the component is gone.
+    const Rollback destroy([&] {
+      if (created) DestroyCreated(component, afterLoadMark, fixupMark);
+    });
     if (inherited) {
       component = FindInherited(name, className);
       TComponent* parent = component->LoadParent();
@@ -291,31 +289,25 @@ void TReader::LoadChild() {
       NameChild(component, name);
     }
   } catch (const Exception& e) {
-    if (created) DestroyCreated(component, afterLoadMark, fixupMark);
     SkipObjectRecord(false);
     if (OfferError(e.Message())) return;
     throw;
-  } catch (...) {
-    if (created) DestroyCreated(component, afterLoadMark, fixupMark);
-    throw;
   }
 
-  try {
-    if (component->Has(ComponentState::Inline)) lookupRoot_ = component;
-    component->ChangeState(ComponentState::Reading, true);
-    component->LoadState(*this);
-    component->ChangeState(ComponentState::Reading, false);
-    if (flags.Contains(PrefixFlag::ChildPos) && parent_)
-      parent_->SetChildPosition(component, position);
-    // Added only after its own children, so that they finish before it does.
-    if (afterLoad_) afterLoad_->Add(component);
-  } catch (...) {
+  const Rollback undo([&] {
     if (created)
       DestroyCreated(component, afterLoadMark, fixupMark);
     else
       component->ChangeState(ComponentState::Reading, false);
-    throw;
-  }
+  });
+  if (component->Has(ComponentState::Inline)) lookupRoot_ = component;
+  component->ChangeState(ComponentState::Reading, true);
+  component->LoadState(*this);
+  component->ChangeState(ComponentState::Reading, false);
+  if (flags.Contains(PrefixFlag::ChildPos) && parent_)
+    parent_->SetChildPosition(component, position);
+  // Added only after its own children, so that they finish before it does.
+  if (afterLoad_) afterLoad_->Add(component);
 }
 
 void TReader::DestroyCreated(TComponent* component, std::size_t afterLoadMark,

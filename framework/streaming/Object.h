@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "framework/runtime/Finally.h"
 #include "framework/streaming/Reflection.h"
 
 // Declares a framework class's reflection record; its ClassInfo is defined beside the
@@ -76,10 +77,11 @@ T* Constructed(T* object) {
   // Classes that want to know their most derived type learn it here.
   if constexpr (requires { object->template NoteMostDerived<T>(); })
     object->template NoteMostDerived<T>();
+  // A failed construction destroys what exists so far. (Written out rather than as a
+  // Rollback: the compiler would take the object's use after the guard for a use after free.)
   try {
     object->Construct();
   } catch (...) {
-    // A failed construction destroys what exists so far.
     object->TearDown();
     delete object;
     throw;
@@ -101,20 +103,14 @@ template <class T, class Slot, class... Args>
 T* NewInto(Slot*& slot, Args&&... args) {
   void* storage = ::operator new(sizeof(T));
   slot = static_cast<T*>(storage);
+  const Rollback empty([&slot] { slot = nullptr; });
   T* object;
-  try {
+  {
+    // Once constructed, a failing object gives its memory back itself.
+    const Rollback release([storage] { ::operator delete(storage); });
     object = ::new (storage) T(std::forward<Args>(args)...);
-  } catch (...) {
-    slot = nullptr;
-    ::operator delete(storage);
-    throw;
   }
-  try {
-    return Constructed(object);
-  } catch (...) {
-    slot = nullptr;
-    throw;
-  }
+  return Constructed(object);
 }
 
 }  // namespace sx

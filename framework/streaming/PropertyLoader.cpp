@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
@@ -303,13 +304,8 @@ void TReader::QueueReference(TPersistent* object, const PropInfo& property, std:
   // Outside a body (an entry read on its own) the reference is resolved at once.
   std::vector<TPropFixup> single{std::move(fixup)};
   fixups_ = &single;
-  try {
-    ResolveLocalFixups();
-  } catch (...) {
-    fixups_ = nullptr;
-    throw;
-  }
-  fixups_ = nullptr;
+  const Finally release([this] { fixups_ = nullptr; });
+  ResolveLocalFixups();
 }
 
 // --- Collections ----------------------------------------------------------------------------
@@ -317,37 +313,32 @@ void TReader::QueueReference(TPersistent* object, const PropInfo& property, std:
 void TReader::LoadCollection(TCollection& collection) {
   NestingScope nested(*this);
   collection.BeginUpdate();
-  try {
-    // An empty stored list keeps the items the collection has; any item replaces them all.
-    if (!AtListEnd() && collection.Count() > 0) {
-      // References of this body still waiting for the old items would outlive them (the
-      // process-wide ones go with the items themselves).
-      std::unordered_set<const TPersistent*> doomed;
-      for (int i = 0; i < collection.Count(); ++i)
-        doomed.insert(collection.Item(i));
-      if (fixups_)
-        std::erase_if(*fixups_, [&](const TPropFixup& f) { return doomed.contains(f.instance); });
-      collection.Clear();
-    }
-    while (!AtListEnd()) {
-      const ValueTag next = PeekTag();
-      // The order index is only informative: items come in stream order.
-      if (next == TagInt8 || next == TagInt16 || next == TagInt32) ReadIntValue();
-      TCollectionItem* item = collection.Add();
-      ExpectListStart();
-      while (!AtListEnd())
-        LoadEntry(item);
-      ExpectListEnd();
-    }
-    ExpectListEnd();
-  } catch (...) {
-    // The stream stands somewhere inside the items; the entry that holds them cannot be
-    // passed over.
-    canRecover_ = false;
-    collection.EndUpdate();
-    throw;
+  const Finally endUpdate([&collection] { collection.EndUpdate(); });
+  // A failure leaves the stream somewhere inside the items; the entry that holds them cannot
+  // be passed over.
+  const Rollback unrecoverable([this] { canRecover_ = false; });
+  // An empty stored list keeps the items the collection has; any item replaces them all.
+  if (!AtListEnd() && collection.Count() > 0) {
+    // References of this body still waiting for the old items would outlive them (the
+    // process-wide ones go with the items themselves).
+    std::unordered_set<const TPersistent*> doomed;
+    for (int i = 0; i < collection.Count(); ++i)
+      doomed.insert(collection.Item(i));
+    if (fixups_)
+      std::erase_if(*fixups_, [&](const TPropFixup& f) { return doomed.contains(f.instance); });
+    collection.Clear();
   }
-  collection.EndUpdate();
+  while (!AtListEnd()) {
+    const ValueTag next = PeekTag();
+    // The order index is only informative: items come in stream order.
+    if (next == TagInt8 || next == TagInt16 || next == TagInt32) ReadIntValue();
+    TCollectionItem* item = collection.Add();
+    ExpectListStart();
+    while (!AtListEnd())
+      LoadEntry(item);
+    ExpectListEnd();
+  }
+  ExpectListEnd();
 }
 
 // --- Variants -------------------------------------------------------------------------------
