@@ -153,20 +153,20 @@ class TWinControl : public TControl {
   // The control whose window this is, if the window belongs to a control of this thread's
   // framework.
   static TWinControl* FromWindow(HWND window);
+  // Hands a notification a child window sent to `parent` (a command, a notification, an
+  // owner-drawn or measured item, a scroll, a colour query) back to the child as
+  // FWM_REFLECT + the message, when the child is a control of ours; false, and the message
+  // untouched, otherwise.
+  static bool ReflectToChild(HWND parent, TMessage& message);
 
   // --- Message handlers (the class's table) -----------------------------------------------
-  // WM_COMMAND and WM_NOTIFY go back to the child control that sent them, as FWM_COMMAND
-  // and FWM_NOTIFY; the parent handles them itself only when no such control exists.
-  void OnCommand(TMessage& message);
-  void OnNotify(TMessage& message);
-  // WM_DRAWITEM and WM_MEASUREITEM go back to the owner-drawn child they concern.
-  void OnDrawItem(TMessage& message);
-  void OnMeasureItem(TMessage& message);
+  // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL and WM_VSCROLL go back to
+  // the child control they concern (a button, a spin button, an owner-drawn bitmap button)
+  // as FWM_COMMAND and its kin; the parent handles them itself only when no such control
+  // exists.
+  void OnChildNotification(TMessage& message);
   // FWM_FOCUSCHANGED: passed on to every windowed child.
   void OnFocusChanged(TMessage& message);
-  // WM_HSCROLL and WM_VSCROLL from a child window (a spin button, a scroll bar control) go
-  // back to it as FWM_HSCROLL and FWM_VSCROLL.
-  void OnScroll(TMessage& message);
   // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings
   // the program's modal window to the front.
   void OnSetCursor(TMessage& message);

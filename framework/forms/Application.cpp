@@ -1022,8 +1022,7 @@ void TApplication::WMSysCommand(TMessage& message) {
 }
 
 void TApplication::WMCtlColor(TMessage& message) {
-  message.Result = SendMessageA(reinterpret_cast<HWND>(message.LParam), message.Msg + FWM_REFLECT,
-                                message.WParam, message.LParam);
+  if (!TWinControl::ReflectToChild(handle_, message)) DefaultHandling(message);
 }
 
 void TApplication::FWMAppKeyDown(TMessage& message) {
