@@ -21,6 +21,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/PenBrush.h"
 #include "framework/runtime/Format.h"
+#include "framework/runtime/SystemVersion.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Fixups.h"
@@ -33,8 +34,6 @@ TMouse* Mouse = nullptr;
 
 namespace {
 
-bool g_newStyle = false;
-bool g_newStyleKnown = false;
 int g_focusCount = 0;
 bool g_focusMessages = true;
 UINT g_taskbarCreated = 0;
@@ -217,14 +216,6 @@ std::string TitleFromModuleName(std::string_view path) {
   if (const auto dot = title.find('.'); dot != std::string::npos) title.resize(dot);
   if (title.size() > 1) CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
   return title;
-}
-
-bool NewStyleControls() {
-  if (!g_newStyleKnown) {
-    g_newStyle = LOBYTE(LOWORD(GetVersion())) > 3;
-    g_newStyleKnown = true;
-  }
-  return g_newStyle;
 }
 
 int FocusCount() {

@@ -12,6 +12,7 @@
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Synchronizer.h"
 #include "framework/runtime/SystemServices.h"
+#include "framework/runtime/SystemVersion.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Fixups.h"
 #include "framework/streaming/Loader.h"
