@@ -6,6 +6,7 @@
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/graphics/CursorsWin32.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
@@ -757,6 +758,18 @@ void TWinControl::DefocusControl(TWinControl*, bool) {}
 
 void TWinControl::FocusControl(TWinControl* control) {
   ::SetFocus(control->Handle());
+}
+
+void TWinControl::DefaultButtonChanged() {}
+
+void TWinControl::TakeModalResult(TModalResult) {}
+
+bool TWinControl::CloseByButton() {
+  return false;
+}
+
+int TWinControl::PixelsPerInch() const {
+  return ScreenPixelsPerInch();
 }
 
 void TWinControl::RemoveFocus(bool removing) {

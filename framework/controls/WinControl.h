@@ -32,6 +32,10 @@ struct TCreateParams {
   std::string WinClassName;
 };
 
+// The result a modal form ends with: 0 none, 1 OK, 2 cancel, 3 abort, 4 retry, 5 ignore,
+// 6 yes, 7 no, 8 all.
+using TModalResult = std::int32_t;
+
 class TWinControl : public TControl {
   SX_CLASS(TWinControl)
   SX_MESSAGES()
@@ -111,6 +115,16 @@ class TWinControl : public TControl {
   virtual void DefocusControl(TWinControl* control, bool removing);
   // move the focus onto the control.
   virtual void FocusControl(TWinControl* control);
+  // And for the buttons on it:
+  // a button became or stopped being the default one: every button works out again which
+  // one Enter presses;
+  virtual void DefaultButtonChanged();
+  // a button with this modal result was clicked: a form takes it (a modal run ends with it);
+  virtual void TakeModalResult(TModalResult result);
+  // a Close button was clicked: a form closes and answers true;
+  virtual bool CloseByButton();
+  // the resolution the contents are laid out for (a form's own, else the screen's).
+  virtual int PixelsPerInch() const;
   // A form claims a child's key message by answering FWM_CHILDKEY (WParam = the child,
   // LParam = the TMessage*) with a non-zero result.
 

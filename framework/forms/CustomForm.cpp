@@ -850,6 +850,10 @@ void TCustomForm::FocusControl(TWinControl* control) {
   if (!wasActive) SetFocus();
 }
 
+void TCustomForm::DefaultButtonChanged() {
+  DeliverMessage(FWM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(ActiveControl()));
+}
+
 void TCustomForm::SetFocus() {
   if (!active_ && !(Visible() && Enabled()))
     throw EInvalidOperation(LoadText(TextId::SCannotFocus));
@@ -967,6 +971,11 @@ bool TCustomForm::QueryClose() {
 
 void TCustomForm::NotifyClose(TCloseAction& action) {
   if (onClose_) onClose_(this, action);
+}
+
+bool TCustomForm::CloseByButton() {
+  Close();
+  return true;
 }
 
 void TCustomForm::Close() {
