@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "framework/forms/CustomForm.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
@@ -583,7 +582,7 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
 int TBitBtn::GlyphPixelsPerInch() const {
   // A form being read takes the screen's resolution at the end (or keeps the stored one,
   // and then Rescale puts the glyph right).
-  const TCustomForm* form = ParentCustomForm(this);
+  const TWinControl* form = GetParentForm(this);
   if (!form || form->Has(ComponentState::Loading)) return ScreenPixelsPerInch();
   return form->PixelsPerInch();
 }
@@ -657,12 +656,8 @@ void TBitBtn::SetButtonStyle(bool isDefault) {
 }
 
 void TBitBtn::ClickControl() {
-  if (Kind() == bkClose) {
-    if (TCustomForm* form = ParentCustomForm(this)) {
-      form->Close();
-      return;
-    }
-  }
+  if (Kind() == bkClose)
+    if (TWinControl* form = GetParentForm(this); form && form->CloseByButton()) return;
   // No control carries a help context, so a help button clicks as any other.
   TButton::ClickControl();
 }

@@ -1,14 +1,6 @@
 #include "framework/controls/Button.h"
 
-#include "framework/forms/CustomForm.h"
-
 namespace sx {
-
-TCustomForm* ParentCustomForm(const TControl* control) {
-  TWinControl* form = GetParentForm(control);
-  if (!form || !form->InheritsFrom(TCustomForm::StaticClass)) return nullptr;
-  return static_cast<TCustomForm*>(form);
-}
 
 bool IsAccel(unsigned key, std::string_view caption) {
   const auto upper = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
@@ -97,9 +89,7 @@ void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
   if (!HandleAllocated()) return;
-  // Every button of the form works out again which one Enter presses.
-  if (TCustomForm* form = ParentCustomForm(this))
-    form->DeliverMessage(FWM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
+  if (TWinControl* form = GetParentForm(this)) form->DefaultButtonChanged();
 }
 
 void TButton::CreateParams(TCreateParams& params) {
@@ -121,7 +111,7 @@ void TButton::SetButtonStyle(bool isDefault) {
 }
 
 void TButton::ClickControl() {
-  if (TCustomForm* form = ParentCustomForm(this)) form->SetModalResult(modalResult_);
+  if (TWinControl* form = GetParentForm(this)) form->TakeModalResult(modalResult_);
   TButtonControl::ClickControl();
 }
 

@@ -13,15 +13,6 @@
 
 namespace sx {
 
-class TCustomForm;
-
-// The form the control sits on, when its outermost parent is one.
-TCustomForm* ParentCustomForm(const TControl* control);
-
-// The result a modal form ends with: 0 none, 1 OK, 2 cancel, 3 abort, 4 retry, 5 ignore,
-// 6 yes, 7 no, 8 all.
-using TModalResult = std::int32_t;
-
 // Whether `key` is the accelerator of `caption`: the character after a single "&" (a
 // doubled "&&" stands for the character itself), compared without regard to case.
 bool IsAccel(unsigned key, std::string_view caption);

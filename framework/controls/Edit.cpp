@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "framework/forms/Application.h"
 #include "framework/runtime/Finally.h"
+#include "framework/runtime/SystemVersion.h"
 
 namespace sx {
 namespace {

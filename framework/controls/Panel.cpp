@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/forms/Application.h"
+#include "framework/runtime/SystemVersion.h"
 
 namespace sx {
 namespace {

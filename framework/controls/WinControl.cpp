@@ -5,6 +5,7 @@
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/graphics/CursorsWin32.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
@@ -22,13 +23,13 @@ constexpr PropInfo kWinControlProperties[] = {
 };
 
 constexpr MessageEntry kWinControlMessages[] = {
-    On<&TWinControl::OnCommand>(WM_COMMAND),
-    On<&TWinControl::OnNotify>(WM_NOTIFY),
-    On<&TWinControl::OnDrawItem>(WM_DRAWITEM),
-    On<&TWinControl::OnMeasureItem>(WM_MEASUREITEM),
+    On<&TWinControl::OnChildNotification>(WM_COMMAND),
+    On<&TWinControl::OnChildNotification>(WM_NOTIFY),
+    On<&TWinControl::OnChildNotification>(WM_DRAWITEM),
+    On<&TWinControl::OnChildNotification>(WM_MEASUREITEM),
     On<&TWinControl::OnFocusChanged>(FWM_FOCUSCHANGED),
-    On<&TWinControl::OnScroll>(WM_HSCROLL),
-    On<&TWinControl::OnScroll>(WM_VSCROLL),
+    On<&TWinControl::OnChildNotification>(WM_HSCROLL),
+    On<&TWinControl::OnChildNotification>(WM_VSCROLL),
     On<&TWinControl::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
     On<&TWinControl::OnEraseBackground>(WM_ERASEBKGND),
     On<&TWinControl::OnPaint>(WM_PAINT),
@@ -45,6 +46,43 @@ constexpr MessageEntry kWinControlMessages[] = {
     On<&TWinControl::OnSettingChange>(WM_WININICHANGE),
     On<&TWinControl::OnSysColorChange>(WM_SYSCOLORCHANGE),
 };
+
+// The window of the child a notification sent to its parent is about, or null when the
+// message is no child's notification. The parent's window is needed only to find a measured
+// item's window.
+HWND NotifyingWindow(HWND parent, const TMessage& message) {
+  switch (message.Msg) {
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<HWND>(message.LParam);
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(message.LParam);
+      return header ? header->hwndFrom : nullptr;
+    }
+    case WM_DRAWITEM: {
+      // Owner-drawn child windows (bitmap buttons) draw themselves; menus are not children.
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+      return item && item->CtlType != ODT_MENU ? item->hwndItem : nullptr;
+    }
+    case WM_MEASUREITEM: {
+      // The item names its window only by control id, which is the window handle for our
+      // children.
+      const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
+      return item && item->CtlType != ODT_MENU && parent
+                 ? GetDlgItem(parent, static_cast<int>(item->CtlID))
+                 : nullptr;
+    }
+  }
+  return nullptr;
+}
 
 constexpr UINT kFirstMouseMessage = 0x0200;
 constexpr UINT kLastMouseMessage = 0x020A;
@@ -113,6 +151,15 @@ TWinControl* TWinControl::FromWindow(HWND window) {
   // application's windows are bound too, but to objects that are no controls.
   TObject* object = WindowEntry::ObjectOf(window);
   return object && object->InheritsFrom(StaticClass) ? static_cast<TWinControl*>(object) : nullptr;
+}
+
+bool TWinControl::ReflectToChild(HWND parent, TMessage& message) {
+  // Only a control of ours understands the reflected message; a foreign child (one a system
+  // control made for itself) is left to the window class's own answer.
+  TWinControl* child = FromWindow(NotifyingWindow(parent, message));
+  if (!child) return false;
+  message.Result = child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
+  return true;
 }
 
 // --- The window -------------------------------------------------------------------------------
@@ -403,13 +450,7 @@ void TWinControl::DefaultHandler(TMessage& message) {
     if (message.Result != 0) return;
   }
   if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) {
-    // Only a window of ours understands the reflected query; a foreign child (one a system
-    // control made for itself) is left to the window class's own answer.
-    const HWND child = reinterpret_cast<HWND>(message.LParam);
-    if (FromWindow(child)) {
-      message.Result = SendMessageA(child, FWM_REFLECT + msg, message.WParam, message.LParam);
-      return;
-    }
+    if (ReflectToChild(handle_, message)) return;
   } else if (msg >= FWM_CTLCOLORMSGBOX && msg <= FWM_CTLCOLORSTATIC) {
     const HDC dc = reinterpret_cast<HDC>(message.WParam);
     SetTextColor(dc, ColorToRGB(Font()->Color()));
@@ -423,48 +464,8 @@ void TWinControl::DefaultHandler(TMessage& message) {
   message.Result = CallWindowProcA(defWndProc_, handle_, msg, message.WParam, message.LParam);
 }
 
-void TWinControl::OnCommand(TMessage& message) {
-  if (TWinControl* child = FromWindow(reinterpret_cast<HWND>(message.LParam))) {
-    message.Result =
-        child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
-    return;
-  }
-  Inherited<TWinControl>(message);
-}
-
-void TWinControl::OnNotify(TMessage& message) {
-  if (const auto* header = reinterpret_cast<const NMHDR*>(message.LParam))
-    if (TWinControl* child = FromWindow(header->hwndFrom)) {
-      message.Result =
-          child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
-      return;
-    }
-  Inherited<TWinControl>(message);
-}
-
-void TWinControl::OnDrawItem(TMessage& message) {
-  // Owner-drawn child windows (bitmap buttons) draw themselves; menus are not children.
-  if (const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
-      item && item->CtlType != ODT_MENU)
-    if (TWinControl* child = FromWindow(item->hwndItem)) {
-      message.Result =
-          child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
-      return;
-    }
-  Inherited<TWinControl>(message);
-}
-
-void TWinControl::OnMeasureItem(TMessage& message) {
-  // The item names its window only by control id, which is the window handle for our
-  // children.
-  if (const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
-      item && item->CtlType != ODT_MENU && handle_)
-    if (TWinControl* child = FromWindow(GetDlgItem(handle_, static_cast<int>(item->CtlID)))) {
-      message.Result =
-          child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
-      return;
-    }
-  Inherited<TWinControl>(message);
+void TWinControl::OnChildNotification(TMessage& message) {
+  if (!ReflectToChild(handle_, message)) Inherited<TWinControl>(message);
 }
 
 void TWinControl::OnFocusChanged(TMessage& message) {
@@ -492,15 +493,6 @@ void TWinControl::OnSettingChange(TMessage& message) {
 void TWinControl::OnSysColorChange(TMessage& message) {
   Inherited<TWinControl>(message);
   DeliverMessage(FWM_SYSCOLORCHANGED, message.WParam, message.LParam);
-}
-
-void TWinControl::OnScroll(TMessage& message) {
-  if (TWinControl* child = FromWindow(reinterpret_cast<HWND>(message.LParam))) {
-    message.Result =
-        child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
-    return;
-  }
-  Inherited<TWinControl>(message);
 }
 
 void TWinControl::OnWindowPosChanged(TMessage& message) {
@@ -756,6 +748,18 @@ void TWinControl::DefocusControl(TWinControl*, bool) {}
 
 void TWinControl::FocusControl(TWinControl* control) {
   ::SetFocus(control->Handle());
+}
+
+void TWinControl::DefaultButtonChanged() {}
+
+void TWinControl::TakeModalResult(TModalResult) {}
+
+bool TWinControl::CloseByButton() {
+  return false;
+}
+
+int TWinControl::PixelsPerInch() const {
+  return ScreenPixelsPerInch();
 }
 
 void TWinControl::RemoveFocus(bool removing) {

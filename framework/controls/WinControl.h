@@ -32,6 +32,10 @@ struct TCreateParams {
   std::string WinClassName;
 };
 
+// The result a modal form ends with: 0 none, 1 OK, 2 cancel, 3 abort, 4 retry, 5 ignore,
+// 6 yes, 7 no, 8 all.
+using TModalResult = std::int32_t;
+
 class TWinControl : public TControl {
   SX_CLASS(TWinControl)
   SX_MESSAGES()
@@ -111,6 +115,16 @@ class TWinControl : public TControl {
   virtual void DefocusControl(TWinControl* control, bool removing);
   // move the focus onto the control.
   virtual void FocusControl(TWinControl* control);
+  // And for the buttons on it:
+  // a button became or stopped being the default one: every button works out again which
+  // one Enter presses;
+  virtual void DefaultButtonChanged();
+  // a button with this modal result was clicked: a form takes it (a modal run ends with it);
+  virtual void TakeModalResult(TModalResult result);
+  // a Close button was clicked: a form closes and answers true;
+  virtual bool CloseByButton();
+  // the resolution the contents are laid out for (a form's own, else the screen's).
+  virtual int PixelsPerInch() const;
   // A form claims a child's key message by answering FWM_CHILDKEY (WParam = the child,
   // LParam = the TMessage*) with a non-zero result.
 
@@ -153,20 +167,20 @@ class TWinControl : public TControl {
   // The control whose window this is, if the window belongs to a control of this thread's
   // framework.
   static TWinControl* FromWindow(HWND window);
+  // Hands a notification a child window sent to `parent` (a command, a notification, an
+  // owner-drawn or measured item, a scroll, a colour query) back to the child as
+  // FWM_REFLECT + the message, when the child is a control of ours; false, and the message
+  // untouched, otherwise.
+  static bool ReflectToChild(HWND parent, TMessage& message);
 
   // --- Message handlers (the class's table) -----------------------------------------------
-  // WM_COMMAND and WM_NOTIFY go back to the child control that sent them, as FWM_COMMAND
-  // and FWM_NOTIFY; the parent handles them itself only when no such control exists.
-  void OnCommand(TMessage& message);
-  void OnNotify(TMessage& message);
-  // WM_DRAWITEM and WM_MEASUREITEM go back to the owner-drawn child they concern.
-  void OnDrawItem(TMessage& message);
-  void OnMeasureItem(TMessage& message);
+  // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL and WM_VSCROLL go back to
+  // the child control they concern (a button, a spin button, an owner-drawn bitmap button)
+  // as FWM_COMMAND and its kin; the parent handles them itself only when no such control
+  // exists.
+  void OnChildNotification(TMessage& message);
   // FWM_FOCUSCHANGED: passed on to every windowed child.
   void OnFocusChanged(TMessage& message);
-  // WM_HSCROLL and WM_VSCROLL from a child window (a spin button, a scroll bar control) go
-  // back to it as FWM_HSCROLL and FWM_VSCROLL.
-  void OnScroll(TMessage& message);
   // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings
   // the program's modal window to the front.
   void OnSetCursor(TMessage& message);

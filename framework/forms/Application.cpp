@@ -22,6 +22,7 @@
 #include "framework/graphics/PenBrush.h"
 #include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
+#include "framework/runtime/SystemVersion.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Fixups.h"
@@ -34,8 +35,6 @@ TMouse* Mouse = nullptr;
 
 namespace {
 
-bool g_newStyle = false;
-bool g_newStyleKnown = false;
 int g_focusCount = 0;
 bool g_focusMessages = true;
 UINT g_taskbarCreated = 0;
@@ -218,14 +217,6 @@ std::string TitleFromModuleName(std::string_view path) {
   if (const auto dot = title.find('.'); dot != std::string::npos) title.resize(dot);
   if (title.size() > 1) CharLowerBuffA(title.data() + 1, static_cast<DWORD>(title.size() - 1));
   return title;
-}
-
-bool NewStyleControls() {
-  if (!g_newStyleKnown) {
-    g_newStyle = LOBYTE(LOWORD(GetVersion())) > 3;
-    g_newStyleKnown = true;
-  }
-  return g_newStyle;
 }
 
 int FocusCount() {
@@ -1012,8 +1003,7 @@ void TApplication::WMSysCommand(TMessage& message) {
 }
 
 void TApplication::WMCtlColor(TMessage& message) {
-  message.Result = SendMessageA(reinterpret_cast<HWND>(message.LParam), message.Msg + FWM_REFLECT,
-                                message.WParam, message.LParam);
+  if (!TWinControl::ReflectToChild(handle_, message)) DefaultHandling(message);
 }
 
 void TApplication::FWMAppKeyDown(TMessage& message) {

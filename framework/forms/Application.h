@@ -35,10 +35,6 @@ extern TApplication* Application;
 extern TScreen* Screen;
 extern TMouse* Mouse;
 
-// True on every system of version 4 or later: the new window look (icons on captions,
-// tool windows, no Move in the application window's system menu).
-bool NewStyleControls();
-
 // Focus bookkeeping shared by the forms: the counter rises at every focus change, so that
 // a step that sent notifications can tell whether a handler moved the focus meanwhile; while
 // focus messages are off, forms ignore activation and focus messages.

@@ -12,6 +12,7 @@
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Synchronizer.h"
 #include "framework/runtime/SystemServices.h"
+#include "framework/runtime/SystemVersion.h"
 #include "framework/runtime/Texts.h"
 #include "framework/streaming/Fixups.h"
 #include "framework/streaming/Loader.h"
@@ -846,6 +847,10 @@ void TCustomForm::FocusControl(TWinControl* control) {
   if (!wasActive) SetFocus();
 }
 
+void TCustomForm::DefaultButtonChanged() {
+  DeliverMessage(FWM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(ActiveControl()));
+}
+
 void TCustomForm::SetFocus() {
   if (!active_ && !(Visible() && Enabled()))
     throw EInvalidOperation(LoadText(TextId::SCannotFocus));
@@ -963,6 +968,11 @@ bool TCustomForm::QueryClose() {
 
 void TCustomForm::NotifyClose(TCloseAction& action) {
   if (onClose_) onClose_(this, action);
+}
+
+bool TCustomForm::CloseByButton() {
+  Close();
+  return true;
 }
 
 void TCustomForm::Close() {

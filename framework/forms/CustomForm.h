@@ -132,7 +132,7 @@ class TCustomForm : public TScrollingWinControl {
 
   // --- Scaling ------------------------------------------------------------------------------
   // The screen's when the form has none of its own (Scaled off).
-  int PixelsPerInch() const;
+  int PixelsPerInch() const override;
   void SetPixelsPerInch(int pixelsPerInch);
   bool Scaled() const { return pixelsPerInch_ != 0; }
   void SetScaled(bool on);
@@ -158,12 +158,15 @@ class TCustomForm : public TScrollingWinControl {
   bool SetFocusedControl(TWinControl* control) override;
   void DefocusControl(TWinControl* control, bool removing) override;
   void FocusControl(TWinControl* control) override;
+  // Every button hears the active control again (FWM_FOCUSCHANGED).
+  void DefaultButtonChanged() override;
   void SetFocus() override;
   bool KeyPreview() const { return keyPreview_; }
   void SetKeyPreview(bool on) { keyPreview_ = on; }
 
   // --- Closing ------------------------------------------------------------------------------
   void Close();
+  bool CloseByButton() override;
   bool QueryClose();
   void NotifyClose(TCloseAction& action);
   // Frees the form once the messages already queued for it have been handled.
@@ -172,6 +175,7 @@ class TCustomForm : public TScrollingWinControl {
   // --- Modal --------------------------------------------------------------------------------
   TModalResult ModalResult() const { return modalResult_; }
   void SetModalResult(TModalResult result) { modalResult_ = result; }
+  void TakeModalResult(TModalResult result) override { SetModalResult(result); }
   TModalResult RunModal();
   bool Modal() const;
 

@@ -1,6 +1,7 @@
 #include "framework/forms/HintWindow.h"
 
 #include "framework/forms/Application.h"
+#include "framework/runtime/SystemVersion.h"
 
 namespace sx {
 
