@@ -227,29 +227,4 @@ void ResolveGlobalFixups() {
   }
 }
 
-// --- The references of one body ---------------------------------------------------------------
-
-void TReader::ResolveLocalFixups() {
-  if (!fixups_) return;
-  std::vector<TPropFixup>& list = *fixups_;
-  // A setter may not add to the list, but indexes stay valid even if it did.
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const TPropFixup fixup = list[i];
-    const std::string name = MapReferenceName(fixup.name);
-    TComponent* found = FindNested(fixup.root, name);
-    RemoveGlobalFixup(fixup.instance, fixup.property);
-    if (found) {
-      StoreReference(fixup, found);
-    } else if (const std::size_t dot = name.find('.'); dot != std::string::npos) {
-      TPropFixup waiting = fixup;
-      waiting.rootName = name.substr(0, dot);
-      waiting.name = name.substr(dot + 1);
-      AddGlobalFixup(std::move(waiting));
-    } else {
-      StoreReference(fixup, nullptr);
-    }
-  }
-  list.clear();
-}
-
 }  // namespace sx

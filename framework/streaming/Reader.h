@@ -1,19 +1,18 @@
 #pragma once
 
-// TReader: reads the binary definition format. This header has two halves: the primitive
-// reading operations over a buffered stream (Reader.cpp), and the loading of components,
-// entries and references that stands on them (the loader's files).
+// TReader: loads components from the binary definition format. It stands on the value
+// decoding of TValueReader and adds what belongs to components: the root and owner of what
+// it creates, the stored properties each entry names, the references that wait for the end
+// of a body, and the hooks that let a caller steer loading.
 
-#include <cstdint>
-#include <memory>
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "framework/runtime/Set.h"
-#include "framework/streaming/Filer.h"
 #include "framework/streaming/Reflection.h"
-#include "framework/streaming/WireFormat.h"
+#include "framework/streaming/ValueReader.h"
 
 namespace sx {
 
@@ -25,76 +24,10 @@ class TPersistent;
 class TStream;
 struct TPropFixup;
 
-// The prefix flags of an object record, as a set.
-using PrefixFlags = Set<PrefixFlag, std::uint8_t>;
-
-// An 80-bit x87 extended-precision value as stored, decoded without relying on the
-// compiler's long double.
-struct Extended80 {
-  std::uint8_t bytes[10] = {};
-
-  static Extended80 FromInt(std::int32_t value);
-  // Each rounds the stored value once, to nearest even, as the coprocessor stores it.
-  double ToDouble() const;
-  float ToSingle() const;
-};
-
-class TReader : public TFiler {
+class TReader : public TValueReader {
   SX_CLASS(TReader)
 
-  static constexpr int kDefaultBufferSize = 4096;
-
   TReader(TStream& stream, int bufferSize = kDefaultBufferSize);
-  // Puts the stream back just after the last byte consumed.
-  ~TReader() override;
-
-  // --- Primitive reading ------------------------------------------------------------------
-  // Every "Invalid property value" and "Stream read error" is an EReadError.
-  void ReadRaw(void* destination, std::int32_t count);
-  ValueTag ReadTag();
-  ValueTag PeekTag();
-  bool AtListEnd();
-  void ExpectTag(ValueTag tag);
-  void ExpectListStart() { ExpectTag(TagList); }
-  void ExpectListEnd() { ExpectTag(TagNull); }
-  std::string ReadShortText();
-  std::int32_t ReadIntValue();
-  std::int64_t ReadInt64Value();
-  Extended80 ReadExtendedValue();
-  float ReadSingleValue();
-  std::int64_t ReadCurrencyValue();  // the value times 10000
-  double ReadDateValue();
-  bool ReadBoolValue();
-  std::string ReadTextValue();
-  std::u16string ReadWideTextValue();
-  char ReadCharValue();
-  std::string ReadIdentValue();
-  std::uint32_t ReadSetMask(const TypeInfo& elementType);
-  virtual void ReadObjectPrefix(PrefixFlags& flags, std::int32_t& childPosition);
-  void CheckSignature();
-  void SkipOneValue();
-  void SkipEntry();
-  void SkipObjectRecord(bool withHeader);
-
-  // The stream position of the next unread byte.
-  std::int64_t Position() const;
-  // Moves the stream back over the buffered bytes not yet consumed and empties the buffer.
-  void SyncPosition() override;
-
-  // Lists, collections and object records nested deeper than this are refused with
-  // "Invalid stream format", so that hostile data cannot exhaust the stack.
-  static constexpr int kMaxNesting = 256;
-  // Counts one level of nesting for as long as it lives.
-  class NestingScope {
-   public:
-    explicit NestingScope(TReader& reader);
-    ~NestingScope() { --reader_.nesting_; }
-    NestingScope(const NestingScope&) = delete;
-    NestingScope& operator=(const NestingScope&) = delete;
-
-   private:
-    TReader& reader_;
-  };
 
   // --- Defined properties -----------------------------------------------------------------
   // The last path segment of the entry being read; a matching DefineStored or
@@ -106,9 +39,9 @@ class TReader : public TFiler {
                           bool hasData) override;
 
   // --- Loading ----------------------------------------------------------------------------
-  // Loading creates, names and fills components from the records and entries above.
-  // Errors of one entry come wrapped as "Error reading %s%s%s: %s"; when loading fails,
-  // what this reader created is destroyed and its pending references are dropped.
+  // Loading creates, names and fills components from the records and entries the decoder
+  // reads. Errors of one entry come wrapped as "Error reading %s%s%s: %s"; when loading
+  // fails, what this reader created is destroyed and its pending references are dropped.
 
   // Hooks; none is needed for ordinary loading. Each may leave its out-parameter alone.
   // Supplies a method for a handler name the root does not publish.
@@ -200,29 +133,6 @@ class TReader : public TFiler {
 
  protected:
   std::string currentPropertyName_;
-
- private:
-  void Refill();
-  std::uint8_t ReadByte();
-  std::uint16_t ReadLe16();
-  std::uint32_t ReadLe32();
-  std::uint64_t ReadLe64();
-  // A 4-byte length or count; a negative one is refused with "Stream read error".
-  std::int32_t ReadLength();
-  // Appends `count` bytes, taken in bounded pieces so that a length claiming more than the
-  // data holds fails before much memory is spent on it.
-  void ReadBytesInto(std::string& text, std::int64_t count);
-  std::u16string ReadWideUnits(std::int32_t count);
-  void SkipBytes(std::int64_t count);
-  void SkipShortText();
-  // Steps back onto the tag just read, consumes its whole value, raises "Invalid property value".
-  [[noreturn]] void RejectValue();
-
-  TStream& stream_;
-  std::vector<std::uint8_t> buffer_;
-  std::int32_t bufferPosition_ = 0;
-  std::int32_t bufferEnd_ = 0;
-  int nesting_ = 0;
 };
 
 }  // namespace sx

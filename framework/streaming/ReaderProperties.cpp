@@ -1,8 +1,7 @@
-// The entries of a definition: property paths, values by type, collections, variants and
-// the references that wait for the end of the body.
+// TReader: the entries of a definition: property paths, defined properties, values by type,
+// collections, variants and the references that wait for the end of the body.
 
 #include <cmath>
-#include <mutex>
 #include <unordered_set>
 #include <vector>
 
@@ -56,34 +55,7 @@ double ToFloatType(const Extended80& stored, FloatType type) {
   return value;
 }
 
-struct CustomVariantTypes {
-  std::mutex lock;
-  std::vector<std::pair<std::string, CustomVariantReader>> readers;
-};
-
-CustomVariantTypes& CustomTypes() {
-  static auto* types = new CustomVariantTypes;
-  return *types;
-}
-
 }  // namespace
-
-// --- Custom variant types -------------------------------------------------------------------
-
-void RegisterCustomVariantType(std::string_view typeName, CustomVariantReader reader) {
-  CustomVariantTypes& types = CustomTypes();
-  std::lock_guard guard(types.lock);
-  std::erase_if(types.readers, [&](const auto& entry) { return SameText(entry.first, typeName); });
-  if (reader) types.readers.emplace_back(std::string(typeName), reader);
-}
-
-CustomVariantReader FindCustomVariantType(std::string_view typeName) {
-  CustomVariantTypes& types = CustomTypes();
-  std::lock_guard guard(types.lock);
-  for (const auto& [name, reader] : types.readers)
-    if (SameText(name, typeName)) return reader;
-  return nullptr;
-}
 
 // --- Entries --------------------------------------------------------------------------------
 
@@ -149,6 +121,24 @@ std::string TReader::EntryErrorMessage(const TPersistent* instance, const std::s
     if (!component->Name().empty()) name = component->Name();
   }
   return Format(LoadText(TextId::SPropertyException), {name, ".", path, cause});
+}
+
+// --- Defined properties -------------------------------------------------------------------
+
+void TReader::DefineStored(std::string_view name, const ReaderProc& read, bool) {
+  if (!read || currentPropertyName_.empty() || !SameText(name, currentPropertyName_)) return;
+  read(*this);
+  currentPropertyName_.clear();
+}
+
+void TReader::DefineStoredBinary(std::string_view name, const BinaryReaderProc& read, bool) {
+  if (!read || currentPropertyName_.empty() || !SameText(name, currentPropertyName_)) return;
+  ExpectTag(TagBinary);
+  TMemoryStream data;
+  CopyBytesTo(data, ReadLength());
+  data.SetPosition(0);
+  read(data);
+  currentPropertyName_.clear();
 }
 
 void TReader::AssignValue(TPersistent* object, const PropInfo& property) {
