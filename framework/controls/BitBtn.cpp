@@ -512,14 +512,6 @@ constexpr PropInfo kBitBtnProperties[] = {
     Property<&TBitBtn::Spacing, &TBitBtn::SetSpacing>("Spacing"),
 };
 
-constexpr MessageEntry kBitBtnMessages[] = {
-    On<&TBitBtn::OnDrawItem>(FWM_DRAWITEM),
-    On<&TBitBtn::OnMeasureItem>(FWM_MEASUREITEM),
-    On<&TBitBtn::OnFontChangedRepaint>(FWM_FONTCHANGED),
-    On<&TBitBtn::OnEnabledChangedRepaint>(FWM_ENABLEDCHANGED),
-    On<&TBitBtn::OnLButtonDblClk>(WM_LBUTTONDBLCLK),
-};
-
 }  // namespace
 
 constinit const ClassInfo TBitBtn::StaticClass{
@@ -529,7 +521,16 @@ constinit const ClassInfo TBitBtn::StaticClass{
     .properties = kBitBtnProperties,
 };
 
-constinit const MessageTable TBitBtn::Messages{&TButton::Messages, kBitBtnMessages};
+constinit const MessageEntry TBitBtn::kMessageEntries[] = {
+    On<&TBitBtn::FWMDrawItem>(FWM_DRAWITEM),
+    On<&TBitBtn::FWMMeasureItem>(FWM_MEASUREITEM),
+    On<&TBitBtn::FWMFontChanged>(FWM_FONTCHANGED),
+    On<&TBitBtn::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
+    On<&TBitBtn::WMLButtonDblClk>(WM_LBUTTONDBLCLK),
+};
+
+constinit const MessageTable TBitBtn::Messages{&TButton::Messages,
+                                               {kMessageEntries, std::size(kMessageEntries)}};
 
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {
   glyph_ = New<TButtonGlyph>();
@@ -662,7 +663,7 @@ void TBitBtn::ClickControl() {
   TButton::ClickControl();
 }
 
-void TBitBtn::OnDrawItem(TMessage& message) {
+void TBitBtn::FWMDrawItem(TMessage& message) {
   const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
   if (!item) return;
   DrawItem(*item);
@@ -718,7 +719,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
   }
 }
 
-void TBitBtn::OnMeasureItem(TMessage& message) {
+void TBitBtn::FWMMeasureItem(TMessage& message) {
   auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
   if (!item) return;
   item->itemWidth = static_cast<UINT>(Width());
@@ -726,17 +727,17 @@ void TBitBtn::OnMeasureItem(TMessage& message) {
   message.Result = TRUE;
 }
 
-void TBitBtn::OnFontChangedRepaint(TMessage& message) {
+void TBitBtn::FWMFontChanged(TMessage& message) {
   Inherited<TBitBtn>(message);
   Invalidate();
 }
 
-void TBitBtn::OnEnabledChangedRepaint(TMessage& message) {
+void TBitBtn::FWMEnabledChanged(TMessage& message) {
   Inherited<TBitBtn>(message);
   Invalidate();
 }
 
-void TBitBtn::OnLButtonDblClk(TMessage& message) {
+void TBitBtn::WMLButtonDblClk(TMessage& message) {
   // A quick second press is a second click, not a double-click.
   message.Result = DeliverMessage(WM_LBUTTONDOWN, message.WParam, message.LParam);
 }

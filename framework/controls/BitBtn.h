@@ -223,18 +223,20 @@ class TBitBtn : public TButton {
   // bkClose closes the parent form instead of clicking.
   void ClickControl() override;
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnDrawItem(TMessage& message);
-  void OnMeasureItem(TMessage& message);
-  void OnFontChangedRepaint(TMessage& message);
-  void OnEnabledChangedRepaint(TMessage& message);
-  void OnLButtonDblClk(TMessage& message);
-
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMDrawItem(TMessage& message);
+  void FWMMeasureItem(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+  void FWMEnabledChanged(TMessage& message);
+  void WMLButtonDblClk(TMessage& message);
+
   void GlyphChanged(TObject* sender);
   void DrawItem(const DRAWITEMSTRUCT& item);
   // The resolution the kind's glyph is chosen for.
