@@ -195,7 +195,8 @@ void TCustomEdit::FWMCommand(TMessage& message) {
 
 void TCustomEdit::FWMTextChanged(TMessage& message) {
   Inherited<TCustomEdit>(message);
-  // With a single-line window the system's EN_CHANGE has reported the change already.
+  // With a single-line window the system's EN_CHANGE has reported the change already (seen
+  // on Wine 8.0).
   if (!HandleAllocated() || (GetWindowLongA(Handle(), GWL_STYLE) & ES_MULTILINE) != 0) Change();
 }
 
