@@ -1,23 +1,19 @@
 #pragma once
 
 // The bitmap button: a push button that draws its own face with a small picture (the
-// glyph) beside its caption, and the kinds that give a button its glyph, caption, modal
-// result and default or cancel role in one step. Glyph images live in image lists shared by
-// every glyph of the same size.
+// glyph, a TButtonGlyph) beside its caption, and the kinds that give a button its glyph,
+// caption, modal result and default or cancel role in one step.
 
 #include <windows.h>
 
-#include <commctrl.h>
-
-#include <array>
 #include <cstdint>
-#include <string>
 #include <type_traits>
-#include <vector>
 
 #include "framework/controls/Bitmap.h"
 #include "framework/controls/Button.h"
+#include "framework/controls/ButtonGlyph.h"
 #include "framework/controls/Canvas.h"
+#include "framework/controls/GlyphLayout.h"
 
 namespace sx {
 
@@ -34,12 +30,7 @@ enum TBitBtnKind : std::uint8_t {
   bkIgnore,
   bkAll
 };
-enum TButtonLayout : std::uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonStyle : std::uint8_t { bsAutoDetect, bsWin31, bsNew };
-// The images a glyph bitmap holds side by side: 1 to 4.
-using TNumGlyphs = std::int32_t;
-
-enum GlyphState : std::uint8_t { gsUp, gsDisabled, gsDown, gsExclusive };
 
 extern const TypeInfo TypeInfo_TBitBtnKind;
 extern const TypeInfo TypeInfo_TButtonLayout;
@@ -70,118 +61,6 @@ const BitBtnKindInfo& KindInfo(TBitBtnKind kind);
 // bkCustom. Drawn in several sizes: the one nearest the resolution (18 pixels at 96 pixels
 // per inch, 24 at 120 and 144, 32 from 168).
 const TBitmap* KindGlyph(TBitBtnKind kind, int pixelsPerInch = 96);
-
-// --- Layout -------------------------------------------------------------------------------
-
-struct GlyphLayout {
-  POINT glyphPos;
-  RECT textBounds;
-};
-
-// Places a glyph and a caption of the given sizes inside `client`: centred across the
-// layout direction; along it, `margin` from the edge and `spacing` apart, where -1 for
-// either centres what it can. Right-to-left reading swaps left and right.
-GlyphLayout CalcButtonLayout(const RECT& client, SIZE glyphSize, SIZE textSize,
-                             TButtonLayout layout, int margin, int spacing, bool rightToLeft);
-
-// --- Glyph lists ----------------------------------------------------------------------------
-
-// An image list of the common controls whose images all have one size. Removed images leave
-// their slot free for the next one added.
-class TGlyphList : public TObject {
-  SX_CLASS(TGlyphList)
-
-  TGlyphList(int width, int height);
-  ~TGlyphList() override;
-
-  void TearDown() override;
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  HIMAGELIST Handle() const { return list_; }
-  // Slots in use.
-  int Count() const { return count_; }
-
-  // Adds an image drawn transparently where the mask is white; returns its index.
-  int Add(HBITMAP image, HBITMAP mask);
-  void Delete(int index);
-  // Draws an image with the list's own call: masked parts in `background`.
-  void Draw(HDC dc, int index, int x, int y, TColor background) const;
-
- private:
-  int width_;
-  int height_;
-  HIMAGELIST list_ = nullptr;
-  std::vector<bool> used_;
-  int count_ = 0;
-};
-
-// The glyph lists in use, one per image size.
-class TGlyphCache : public TObject {
-  SX_CLASS(TGlyphCache)
-
-  ~TGlyphCache() override;
-
-  void TearDown() override;
-
-  // The list for that size, made when there is none.
-  TGlyphList* GetList(int width, int height);
-  // A user is done with the list: it goes when no image of it is left.
-  void ReturnList(TGlyphList* list);
-  bool Empty() const { return lists_.empty(); }
-  int ListCount() const { return static_cast<int>(lists_.size()); }
-
- private:
-  std::vector<TGlyphList*> lists_;
-};
-
-// The cache, which exists while any glyph holder exists; none otherwise.
-TGlyphCache* GlyphCache();
-
-// --- The glyph of one button ----------------------------------------------------------------
-
-class TButtonGlyph : public TObject {
-  SX_CLASS(TButtonGlyph)
-
-  TButtonGlyph();
-  ~TButtonGlyph() override;
-
-  void TearDown() override;
-
-  TBitmap* Glyph() const { return original_; }
-  // Copies the bitmap (sharing its pixels); none empties the glyph.
-  void SetGlyph(const TBitmap* bitmap);
-  TNumGlyphs NumGlyphs() const { return numGlyphs_; }
-  // Kept within 1 to 4.
-  void SetNumGlyphs(TNumGlyphs value);
-
-  // The list image of a state, built on first use; -1 when there is nothing to draw.
-  int CreateButtonGlyph(GlyphState state);
-  // The built images' list, if any.
-  TGlyphList* List() const { return glyphList_; }
-  // Throws the built images away.
-  void Invalidate();
-
-  // Lays out and draws the glyph and the caption inside `client`; returns the caption's
-  // rectangle. `textFlags` are the reading-order flags of the button.
-  RECT Draw(TCanvas& canvas, const RECT& client, const std::string& caption, TButtonLayout layout,
-            int margin, int spacing, GlyphState state, UINT textFlags);
-
-  const TNotifyEvent& OnChange() const { return onChange_; }
-  void SetOnChange(const TNotifyEvent& event) { onChange_ = event; }
-
- private:
-  void GlyphChanged(TObject* sender);
-  void DrawGlyph(TCanvas& canvas, POINT at, GlyphState state);
-  void DrawCaption(TCanvas& canvas, const std::string& caption, RECT bounds, GlyphState state,
-                   UINT textFlags);
-
-  TBitmap* original_ = nullptr;
-  TGlyphList* glyphList_ = nullptr;
-  std::array<int, 4> indexes_{-1, -1, -1, -1};
-  TNumGlyphs numGlyphs_ = 1;
-  TNotifyEvent onChange_;
-};
 
 // --- The button -----------------------------------------------------------------------------
 
@@ -223,18 +102,20 @@ class TBitBtn : public TButton {
   // bkClose closes the parent form instead of clicking.
   void ClickControl() override;
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnDrawItem(TMessage& message);
-  void OnMeasureItem(TMessage& message);
-  void OnFontChangedRepaint(TMessage& message);
-  void OnEnabledChangedRepaint(TMessage& message);
-  void OnLButtonDblClk(TMessage& message);
-
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMDrawItem(TMessage& message);
+  void FWMMeasureItem(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+  void FWMEnabledChanged(TMessage& message);
+  void WMLButtonDblClk(TMessage& message);
+
   void GlyphChanged(TObject* sender);
   void DrawItem(const DRAWITEMSTRUCT& item);
   // The resolution the kind's glyph is chosen for.

@@ -54,12 +54,6 @@ constexpr PropInfo kButtonProperties[] = {
     Property<&TButton::ModalResult, &TButton::SetModalResult>("ModalResult"),
 };
 
-constexpr MessageEntry kButtonMessages[] = {
-    On<&TButton::OnReflectedCommand>(FWM_COMMAND),  On<&TButton::OnDialogKey>(FWM_DIALOGKEY),
-    On<&TButton::OnDialogChar>(FWM_DIALOGCHAR),     On<&TButton::OnFocusChanged>(FWM_FOCUSCHANGED),
-    On<&TButton::OnEraseBackground>(WM_ERASEBKGND),
-};
-
 // Shift, Ctrl or Alt held with a key whose key data is `keyData`.
 bool ShiftStateHeld(LPARAM keyData) {
   constexpr LPARAM kAltDown = 0x20000000;
@@ -75,7 +69,14 @@ constinit const ClassInfo TButton::StaticClass{
     .properties = kButtonProperties,
 };
 
-constinit const MessageTable TButton::Messages{&TWinControl::Messages, kButtonMessages};
+constinit const MessageEntry TButton::kMessageEntries[] = {
+    On<&TButton::FWMCommand>(FWM_COMMAND),       On<&TButton::FWMDialogKey>(FWM_DIALOGKEY),
+    On<&TButton::FWMDialogChar>(FWM_DIALOGCHAR), On<&TButton::FWMFocusChanged>(FWM_FOCUSCHANGED),
+    On<&TButton::WMEraseBkgnd>(WM_ERASEBKGND),
+};
+
+constinit const MessageTable TButton::Messages{&TWinControl::Messages,
+                                               {kMessageEntries, std::size(kMessageEntries)}};
 
 TButton::TButton(TComponent* owner) : TButtonControl(owner) {
   // The system button captures the mouse and reports its clicks itself.
@@ -115,11 +116,11 @@ void TButton::ClickControl() {
   TButtonControl::ClickControl();
 }
 
-void TButton::OnReflectedCommand(TMessage& message) {
+void TButton::FWMCommand(TMessage& message) {
   if (HIWORD(message.WParam) == BN_CLICKED) ClickControl();
 }
 
-void TButton::OnDialogKey(TMessage& message) {
+void TButton::FWMDialogKey(TMessage& message) {
   const auto key = static_cast<unsigned>(message.WParam);
   if (((key == VK_RETURN && answersEnter_) || (key == VK_ESCAPE && cancel_)) &&
       !ShiftStateHeld(message.LParam) && CanFocus()) {
@@ -130,7 +131,7 @@ void TButton::OnDialogKey(TMessage& message) {
   Inherited<TButton>(message);
 }
 
-void TButton::OnDialogChar(TMessage& message) {
+void TButton::FWMDialogChar(TMessage& message) {
   if (IsAccel(static_cast<unsigned>(message.WParam), Caption()) && CanFocus()) {
     ClickControl();
     message.Result = 1;
@@ -139,7 +140,7 @@ void TButton::OnDialogChar(TMessage& message) {
   Inherited<TButton>(message);
 }
 
-void TButton::OnFocusChanged(TMessage& message) {
+void TButton::FWMFocusChanged(TMessage& message) {
   const auto* focused = reinterpret_cast<const TControl*>(message.LParam);
   if (focused && focused->InheritsFrom(TButton::StaticClass))
     answersEnter_ = focused == this;
@@ -149,7 +150,7 @@ void TButton::OnFocusChanged(TMessage& message) {
   Inherited<TButton>(message);
 }
 
-void TButton::OnEraseBackground(TMessage& message) {
+void TButton::WMEraseBkgnd(TMessage& message) {
   // The system button paints its own background; the control's brush would flicker.
   DefaultHandler(message);
 }

@@ -62,20 +62,22 @@ class TButton : public TButtonControl {
   // Sets the parent form's ModalResult to this button's, then raises OnClick.
   void ClickControl() override;
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnReflectedCommand(TMessage& message);
-  void OnDialogKey(TMessage& message);
-  void OnDialogChar(TMessage& message);
-  void OnFocusChanged(TMessage& message);
-  void OnEraseBackground(TMessage& message);
-
  protected:
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMCommand(TMessage& message);
+  void FWMDialogKey(TMessage& message);
+  void FWMDialogChar(TMessage& message);
+  void FWMFocusChanged(TMessage& message);
+  void WMEraseBkgnd(TMessage& message);
+
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
   void SetAnswersEnter(bool value) { answersEnter_ = value; }
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   bool default_ = false;
   bool cancel_ = false;
   TModalResult modalResult_ = 0;

@@ -164,19 +164,6 @@ constexpr PropInfo kControlProperties[] = {
     Property<&TControl::OnClick, &TControl::SetOnClick>("OnClick"),
 };
 
-constexpr MessageEntry kControlMessages[] = {
-    On<&TControl::OnLButtonDown>(WM_LBUTTONDOWN),
-    On<&TControl::OnLButtonUp>(WM_LBUTTONUP),
-    On<&TControl::OnEnabledChanged>(FWM_ENABLEDCHANGED),
-    On<&TControl::OnVisibleChanged>(FWM_VISIBLECHANGED),
-    On<&TControl::OnColorChanged>(FWM_COLORCHANGED),
-    On<&TControl::OnFontChanged>(FWM_FONTCHANGED),
-    On<&TControl::OnParentColorChanged>(FWM_PARENTCOLORCHANGED),
-    On<&TControl::OnParentFontChanged>(FWM_PARENTFONTCHANGED),
-    On<&TControl::OnParentShowHintChanged>(FWM_PARENTSHOWHINTCHANGED),
-    On<&TControl::OnSysFontChanged>(FWM_SYSFONTCHANGED),
-};
-
 // The point of a mouse message, in the receiver's client coordinates.
 POINT MousePoint(LPARAM lParam) {
   return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -191,7 +178,21 @@ constinit const ClassInfo TControl::StaticClass{
     .properties = kControlProperties,
 };
 
-constinit const MessageTable TControl::Messages{nullptr, kControlMessages};
+constinit const MessageEntry TControl::kMessageEntries[] = {
+    On<&TControl::WMLButtonDown>(WM_LBUTTONDOWN),
+    On<&TControl::WMLButtonUp>(WM_LBUTTONUP),
+    On<&TControl::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
+    On<&TControl::FWMVisibleChanged>(FWM_VISIBLECHANGED),
+    On<&TControl::FWMColorChanged>(FWM_COLORCHANGED),
+    On<&TControl::FWMFontChanged>(FWM_FONTCHANGED),
+    On<&TControl::FWMParentColorChanged>(FWM_PARENTCOLORCHANGED),
+    On<&TControl::FWMParentFontChanged>(FWM_PARENTFONTCHANGED),
+    On<&TControl::FWMParentShowHintChanged>(FWM_PARENTSHOWHINTCHANGED),
+    On<&TControl::FWMSysFontChanged>(FWM_SYSFONTCHANGED),
+};
+
+constinit const MessageTable TControl::Messages{nullptr,
+                                                {kMessageEntries, std::size(kMessageEntries)}};
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
   messageHandler_ = MakeEvent<&TControl::MessageProc>(this);
@@ -287,14 +288,14 @@ void TControl::DefaultHandler(TMessage& message) {
   }
 }
 
-void TControl::OnLButtonDown(TMessage& message) {
+void TControl::WMLButtonDown(TMessage& message) {
   if (controlStyle_.Contains(ControlStyle::CaptureMouse)) SetCaptureControl(this);
   if (controlStyle_.Contains(ControlStyle::ClickEvents))
     controlState_.Include(ControlState::Clicked);
   Inherited<TControl>(message);
 }
 
-void TControl::OnLButtonUp(TMessage& message) {
+void TControl::WMLButtonUp(TMessage& message) {
   Inherited<TControl>(message);
   if (controlStyle_.Contains(ControlStyle::CaptureMouse) && CaptureControl() == this)
     SetCaptureControl(nullptr);
@@ -497,23 +498,23 @@ void TControl::FontChanged(TObject*) {
   DeliverMessage(FWM_FONTCHANGED);
 }
 
-void TControl::OnEnabledChanged(TMessage&) {
+void TControl::FWMEnabledChanged(TMessage&) {
   Invalidate();
 }
 
-void TControl::OnVisibleChanged(TMessage&) {
+void TControl::FWMVisibleChanged(TMessage&) {
   InvalidateArea(true);
 }
 
-void TControl::OnColorChanged(TMessage&) {
+void TControl::FWMColorChanged(TMessage&) {
   Invalidate();
 }
 
-void TControl::OnFontChanged(TMessage&) {
+void TControl::FWMFontChanged(TMessage&) {
   Invalidate();
 }
 
-void TControl::OnParentColorChanged(TMessage& message) {
+void TControl::FWMParentColorChanged(TMessage& message) {
   if (!parentColor_) return;
   if (message.WParam != 0)
     SetColor(static_cast<TColor>(message.LParam));
@@ -522,7 +523,7 @@ void TControl::OnParentColorChanged(TMessage& message) {
   parentColor_ = true;
 }
 
-void TControl::OnParentFontChanged(TMessage& message) {
+void TControl::FWMParentFontChanged(TMessage& message) {
   if (!parentFont_) return;
   if (message.WParam != 0)
     SetFont(reinterpret_cast<TFont*>(message.LParam));
@@ -531,13 +532,13 @@ void TControl::OnParentFontChanged(TMessage& message) {
   parentFont_ = true;
 }
 
-void TControl::OnParentShowHintChanged(TMessage&) {
+void TControl::FWMParentShowHintChanged(TMessage&) {
   if (!parentShowHint_ || !parent_) return;
   SetShowHint(parent_->showHint_);
   parentShowHint_ = true;
 }
 
-void TControl::OnSysFontChanged(TMessage&) {
+void TControl::FWMSysFontChanged(TMessage&) {
   if (!desktopFont_) return;
   ApplyDesktopFont();
   desktopFont_ = true;

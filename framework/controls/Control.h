@@ -251,19 +251,19 @@ class TControl : public TComponent {
 
   void TearDown() override;
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnLButtonDown(TMessage& message);
-  void OnLButtonUp(TMessage& message);
-  void OnEnabledChanged(TMessage& message);
-  void OnVisibleChanged(TMessage& message);
-  void OnColorChanged(TMessage& message);
-  void OnFontChanged(TMessage& message);
-  void OnParentColorChanged(TMessage& message);
-  void OnParentFontChanged(TMessage& message);
-  void OnParentShowHintChanged(TMessage& message);
-  void OnSysFontChanged(TMessage& message);
-
  protected:
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void WMLButtonDown(TMessage& message);
+  void WMLButtonUp(TMessage& message);
+  void FWMEnabledChanged(TMessage& message);
+  void FWMVisibleChanged(TMessage& message);
+  void FWMColorChanged(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+  void FWMParentColorChanged(TMessage& message);
+  void FWMParentFontChanged(TMessage& message);
+  void FWMParentShowHintChanged(TMessage& message);
+  void FWMSysFontChanged(TMessage& message);
+
   // Continues a handler of class C with the handling of C's ancestors.
   template <class C>
   void Inherited(TMessage& message) {
@@ -296,6 +296,8 @@ class TControl : public TComponent {
 
  private:
   friend class TWinControl;
+
+  static const MessageEntry kMessageEntries[];
 
   void ConstraintsChanged(TObject* sender);
   void ApplyDesktopFont();

@@ -3,21 +3,18 @@
 #include "framework/runtime/Finally.h"
 
 namespace sx {
-namespace {
-
-constexpr MessageEntry kCustomControlMessages[] = {
-    On<&TCustomControl::OnPrintClient>(WM_PRINTCLIENT),
-};
-
-}  // namespace
 
 constinit const ClassInfo TCustomControl::StaticClass{
     .name = "TCustomControl",
     .parent = &TWinControl::StaticClass,
 };
 
-constinit const MessageTable TCustomControl::Messages{&TWinControl::Messages,
-                                                      kCustomControlMessages};
+constinit const MessageEntry TCustomControl::kMessageEntries[] = {
+    On<&TCustomControl::WMPrintClient>(WM_PRINTCLIENT),
+};
+
+constinit const MessageTable TCustomControl::Messages{
+    &TWinControl::Messages, {kMessageEntries, std::size(kMessageEntries)}};
 
 TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {
   canvas_ = New<TControlCanvas>();
@@ -44,7 +41,7 @@ void TCustomControl::PaintWindow(HDC dc) {
   Paint();
 }
 
-void TCustomControl::OnPrintClient(TMessage& message) {
+void TCustomControl::WMPrintClient(TMessage& message) {
   if (!message.WParam) return;
   TMessage paint{WM_PAINT, message.WParam, 0, 0};
   PaintHandler(paint);

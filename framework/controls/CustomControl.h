@@ -21,15 +21,17 @@ class TCustomControl : public TWinControl {
   // Attached to the device context only while the control paints.
   TControlCanvas* Canvas() const { return canvas_; }
 
-  // A picture of the client area asked for on a given context (WParam).
-  void OnPrintClient(TMessage& message);
-
  protected:
+  // A picture of the client area asked for on a given context (WParam).
+  void WMPrintClient(TMessage& message);
+
   // Draws the whole client area on the canvas.
   virtual void Paint() {}
   void PaintWindow(HDC dc) override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   TControlCanvas* canvas_ = nullptr;
 };
 

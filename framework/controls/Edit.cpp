@@ -23,14 +23,6 @@ constexpr PropInfo kEditProperties[] = {
     Property<&TCustomEdit::OnChange, &TCustomEdit::SetOnChange>("OnChange"),
 };
 
-constexpr MessageEntry kEditMessages[] = {
-    On<&TCustomEdit::OnReflectedCommand>(FWM_COMMAND),
-    On<&TCustomEdit::OnTextChanged>(FWM_TEXTCHANGED),
-    On<&TCustomEdit::OnFontChanged>(FWM_FONTCHANGED),
-    On<&TCustomEdit::OnCtl3DChanged>(FWM_CTL3DCHANGED),
-    On<&TCustomEdit::OnEnter>(FWM_ENTER),
-};
-
 constexpr TControlStyle kEditStyle{ControlStyle::ClickEvents, ControlStyle::SetCaption,
                                    ControlStyle::DoubleClicks, ControlStyle::FixedHeight};
 
@@ -44,7 +36,16 @@ constinit const ClassInfo TCustomEdit::StaticClass{
     .construct = &ConstructComponent<TCustomEdit>,
 };
 
-constinit const MessageTable TCustomEdit::Messages{&TWinControl::Messages, kEditMessages};
+constinit const MessageEntry TCustomEdit::kMessageEntries[] = {
+    On<&TCustomEdit::FWMCommand>(FWM_COMMAND),
+    On<&TCustomEdit::FWMTextChanged>(FWM_TEXTCHANGED),
+    On<&TCustomEdit::FWMFontChanged>(FWM_FONTCHANGED),
+    On<&TCustomEdit::FWMCtl3DChanged>(FWM_CTL3DCHANGED),
+    On<&TCustomEdit::FWMEnter>(FWM_ENTER),
+};
+
+constinit const MessageTable TCustomEdit::Messages{&TWinControl::Messages,
+                                                   {kMessageEntries, std::size(kMessageEntries)}};
 
 constinit const ClassInfo TEdit::StaticClass{
     .name = "TEdit",
@@ -188,24 +189,25 @@ void TCustomEdit::Change() {
   onChange_(this);
 }
 
-void TCustomEdit::OnReflectedCommand(TMessage& message) {
+void TCustomEdit::FWMCommand(TMessage& message) {
   if (HIWORD(message.WParam) == EN_CHANGE && !creating_) Change();
 }
 
-void TCustomEdit::OnTextChanged(TMessage& message) {
+void TCustomEdit::FWMTextChanged(TMessage& message) {
   Inherited<TCustomEdit>(message);
-  // With a single-line window the system's EN_CHANGE has reported the change already.
+  // With a single-line window the system's EN_CHANGE has reported the change already (seen
+  // on Wine 8.0).
   if (!HandleAllocated() || (GetWindowLongA(Handle(), GWL_STYLE) & ES_MULTILINE) != 0) Change();
 }
 
-void TCustomEdit::OnFontChanged(TMessage& message) {
+void TCustomEdit::FWMFontChanged(TMessage& message) {
   Inherited<TCustomEdit>(message);
   if (ControlStyleOf().Contains(ControlStyle::FixedHeight) &&
       !(Has(ComponentState::Designing) && Has(ComponentState::Loading)))
     AdjustHeight();
 }
 
-void TCustomEdit::OnCtl3DChanged(TMessage& message) {
+void TCustomEdit::FWMCtl3DChanged(TMessage& message) {
   // The 3-D border is a window style: only a new window shows the change.
   if (NewStyleControls() && borderStyle_ == TBorderStyle::bsSingle) {
     UpdateHeight();
@@ -214,7 +216,7 @@ void TCustomEdit::OnCtl3DChanged(TMessage& message) {
   Inherited<TCustomEdit>(message);
 }
 
-void TCustomEdit::OnEnter(TMessage& message) {
+void TCustomEdit::FWMEnter(TMessage& message) {
   // A click places the caret itself; only entering by keyboard selects everything.
   if (autoSelect_ && !ControlStateOf().Contains(ControlState::LButtonDown) && HandleAllocated() &&
       (GetWindowLongA(Handle(), GWL_STYLE) & ES_MULTILINE) == 0)

@@ -53,14 +53,14 @@ class TCustomEdit : public TWinControl {
 
   void SelectAll();
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnReflectedCommand(TMessage& message);
-  void OnTextChanged(TMessage& message);
-  void OnFontChanged(TMessage& message);
-  void OnCtl3DChanged(TMessage& message);
-  void OnEnter(TMessage& message);
-
  protected:
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMCommand(TMessage& message);
+  void FWMTextChanged(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+  void FWMCtl3DChanged(TMessage& message);
+  void FWMEnter(TMessage& message);
+
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
@@ -68,6 +68,8 @@ class TCustomEdit : public TWinControl {
   virtual void Change();
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   // Fits the height to the font: its character height plus the border.
   void AdjustHeight();
   // Fixes the height while AutoSize holds and the border is a single line.

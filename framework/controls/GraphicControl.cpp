@@ -57,21 +57,17 @@ void TControlCanvas::FreeHandle() {
 
 // --- TGraphicControl --------------------------------------------------------------------------
 
-namespace {
-
-constexpr MessageEntry kGraphicControlMessages[] = {
-    On<&TGraphicControl::OnPaint>(WM_PAINT),
-};
-
-}  // namespace
-
 constinit const ClassInfo TGraphicControl::StaticClass{
     .name = "TGraphicControl",
     .parent = &TControl::StaticClass,
 };
 
-constinit const MessageTable TGraphicControl::Messages{&TControl::Messages,
-                                                       kGraphicControlMessages};
+constinit const MessageEntry TGraphicControl::kMessageEntries[] = {
+    On<&TGraphicControl::WMPaint>(WM_PAINT),
+};
+
+constinit const MessageTable TGraphicControl::Messages{
+    &TControl::Messages, {kMessageEntries, std::size(kMessageEntries)}};
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
   canvas_ = New<TControlCanvas>();
@@ -87,7 +83,7 @@ void TGraphicControl::TearDown() {
   TControl::TearDown();
 }
 
-void TGraphicControl::OnPaint(TMessage& message) {
+void TGraphicControl::WMPaint(TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   if (!dc) return;
   canvas_->Lock();

@@ -55,15 +55,17 @@ class TGraphicControl : public TControl {
   // Attached to a device context only while the control paints.
   TControlCanvas* Canvas() const { return canvas_; }
 
+ protected:
   // WM_PAINT from the parent's painting, the device context in WParam (origin at the
   // control's corner, clipped to it); without one nothing is painted.
-  void OnPaint(TMessage& message);
+  void WMPaint(TMessage& message);
 
- protected:
   // Draws the control on Canvas(); nothing by default.
   virtual void Paint() {}
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   TControlCanvas* canvas_ = nullptr;
 };
 

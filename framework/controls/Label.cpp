@@ -12,11 +12,6 @@ constexpr const char* kTextLayoutNames[] = {"tlTop", "tlCenter", "tlBottom"};
 // DrawText's flag for each alignment, in the order of TAlignment.
 constexpr UINT kAlignmentFlags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
 
-constexpr MessageEntry kLabelMessages[] = {
-    On<&TCustomLabel::OnTextChanged>(FWM_TEXTCHANGED),
-    On<&TCustomLabel::OnFontChanged>(FWM_FONTCHANGED),
-};
-
 }  // namespace
 
 constinit const TypeInfo TypeInfo_TTextLayout = EnumType("TTextLayout", kTextLayoutNames);
@@ -39,7 +34,13 @@ constinit const ClassInfo TCustomLabel::StaticClass{
     .parent = &TGraphicControl::StaticClass,
 };
 
-constinit const MessageTable TCustomLabel::Messages{&TGraphicControl::Messages, kLabelMessages};
+constinit const MessageEntry TCustomLabel::kMessageEntries[] = {
+    On<&TCustomLabel::FWMTextChanged>(FWM_TEXTCHANGED),
+    On<&TCustomLabel::FWMFontChanged>(FWM_FONTCHANGED),
+};
+
+constinit const MessageTable TCustomLabel::Messages{&TGraphicControl::Messages,
+                                                    {kMessageEntries, std::size(kMessageEntries)}};
 
 constinit const ClassInfo TLabel::StaticClass{
     .name = "TLabel",
@@ -160,12 +161,12 @@ void TCustomLabel::AfterLoad() {
   FitLabelBounds();
 }
 
-void TCustomLabel::OnTextChanged(TMessage&) {
+void TCustomLabel::FWMTextChanged(TMessage&) {
   Invalidate();
   FitLabelBounds();
 }
 
-void TCustomLabel::OnFontChanged(TMessage& message) {
+void TCustomLabel::FWMFontChanged(TMessage& message) {
   Inherited<TCustomLabel>(message);
   FitLabelBounds();
 }

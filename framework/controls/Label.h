@@ -54,13 +54,15 @@ class TCustomLabel : public TGraphicControl {
 
   void AfterLoad() override;
 
-  void OnTextChanged(TMessage& message);
-  void OnFontChanged(TMessage& message);
-
  protected:
+  void FWMTextChanged(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+
   void Paint() override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   TAlignment alignment_ = taLeftJustify;
   bool autoSize_ = true;
   TTextLayout layout_ = tlTop;

@@ -83,16 +83,22 @@ enum : UINT {
 
 // --- Message handler tables ----------------------------------------------------------------
 //
-// Each class that handles messages declares SX_MESSAGES() and defines its table beside its
-// code, chained to its parent class's table:
+// Each class that handles messages declares SX_MESSAGES() and, privately,
+// `static const MessageEntry kMessageEntries[];`, and defines its table beside its code,
+// chained to its parent class's table:
 //
-//   constexpr MessageEntry kButtonMessages[] = {
-//       On<&TButton::OnCommand>(FWM_COMMAND),
+//   constinit const MessageEntry TButton::kMessageEntries[] = {
+//       On<&TButton::FWMCommand>(FWM_COMMAND),
 //   };
-//   constinit const MessageTable TButton::Messages{&TButtonControl::Messages, kButtonMessages};
+//   constinit const MessageTable TButton::Messages{&TButtonControl::Messages,
+//                                                  {kMessageEntries, std::size(kMessageEntries)}};
 //
-// A message goes to the first handler found from the most derived class upward; a handler
-// continues with its ancestors' handling through Inherited<Class>(message).
+// A handler is named after the message it handles (WM_LBUTTONDOWN: WMLButtonDown,
+// FWM_TEXTCHANGED: FWMTextChanged; one handler for a family of messages is named for the
+// family); `On` names events only. Handlers are protected, or private where no derived class
+// needs them, and not virtual: a derived class's handler of the same message hides its
+// base's. A message goes to the first handler found from the most derived class upward; a
+// handler continues with its ancestors' handling through Inherited<Class>(message).
 
 struct MessageEntry {
   UINT msg;

@@ -9,13 +9,6 @@ namespace {
 
 constexpr const char* kBevelCutNames[] = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
 
-constexpr MessageEntry kPanelMessages[] = {
-    On<&TCustomPanel::OnBorderChanged>(FWM_BORDERCHANGED),
-    On<&TCustomPanel::OnTextChangedRepaint>(FWM_TEXTCHANGED),
-    On<&TCustomPanel::OnCtl3DChangedPanel>(FWM_CTL3DCHANGED),
-    On<&TCustomPanel::OnWindowPosChangedPanel>(WM_WINDOWPOSCHANGED),
-};
-
 }  // namespace
 
 constinit const TypeInfo TypeInfo_TBevelCut = EnumType("TBevelCut", kBevelCutNames);
@@ -41,7 +34,15 @@ constinit const ClassInfo TCustomPanel::StaticClass{
     .parent = &TCustomControl::StaticClass,
 };
 
-constinit const MessageTable TCustomPanel::Messages{&TCustomControl::Messages, kPanelMessages};
+constinit const MessageEntry TCustomPanel::kMessageEntries[] = {
+    On<&TCustomPanel::FWMBorderChanged>(FWM_BORDERCHANGED),
+    On<&TCustomPanel::FWMTextChanged>(FWM_TEXTCHANGED),
+    On<&TCustomPanel::FWMCtl3DChanged>(FWM_CTL3DCHANGED),
+    On<&TCustomPanel::WMWindowPosChanged>(WM_WINDOWPOSCHANGED),
+};
+
+constinit const MessageTable TCustomPanel::Messages{&TCustomControl::Messages,
+                                                    {kMessageEntries, std::size(kMessageEntries)}};
 
 constinit const ClassInfo TPanel::StaticClass{
     .name = "TPanel",
@@ -150,21 +151,21 @@ void TCustomPanel::Paint() {
   canvas.DrawText(Caption(), rect, flags);
 }
 
-void TCustomPanel::OnBorderChanged(TMessage& message) {
+void TCustomPanel::FWMBorderChanged(TMessage& message) {
   Inherited<TCustomPanel>(message);
   Invalidate();
 }
 
-void TCustomPanel::OnTextChangedRepaint(TMessage&) {
+void TCustomPanel::FWMTextChanged(TMessage&) {
   Invalidate();
 }
 
-void TCustomPanel::OnCtl3DChangedPanel(TMessage& message) {
+void TCustomPanel::FWMCtl3DChanged(TMessage& message) {
   if (NewStyleControls() && borderStyle_ == TBorderStyle::bsSingle) RecreateWindow();
   Inherited<TCustomPanel>(message);
 }
 
-void TCustomPanel::OnWindowPosChangedPanel(TMessage& message) {
+void TCustomPanel::WMWindowPosChanged(TMessage& message) {
   const auto* position = reinterpret_cast<const WINDOWPOS*>(message.LParam);
   if (fullRepaint_ || !Caption().empty()) {
     Invalidate();

@@ -49,17 +49,19 @@ class TCustomPanel : public TCustomControl {
   bool UseDockManager() const { return useDockManager_; }
   void SetUseDockManager(bool value) { useDockManager_ = value; }
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnBorderChanged(TMessage& message);
-  void OnTextChangedRepaint(TMessage& message);
-  void OnCtl3DChangedPanel(TMessage& message);
-  void OnWindowPosChangedPanel(TMessage& message);
-
  protected:
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMBorderChanged(TMessage& message);
+  void FWMTextChanged(TMessage& message);
+  void FWMCtl3DChanged(TMessage& message);
+  void WMWindowPosChanged(TMessage& message);
+
   void CreateParams(TCreateParams& params) override;
   void Paint() override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   TAlignment alignment_ = taCenter;
   TBevelCut bevelInner_ = bvNone;
   TBevelCut bevelOuter_ = bvRaised;

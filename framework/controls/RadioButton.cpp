@@ -10,12 +10,6 @@ constexpr PropInfo kRadioButtonProperties[] = {
     Property<&TRadioButton::OnDblClick, &TRadioButton::SetOnDblClick>("OnDblClick"),
 };
 
-constexpr MessageEntry kRadioButtonMessages[] = {
-    On<&TRadioButton::OnReflectedCommand>(FWM_COMMAND),
-    On<&TRadioButton::OnDialogChar>(FWM_DIALOGCHAR),
-    On<&TRadioButton::OnCtl3DChangedRecreate>(FWM_CTL3DCHANGED),
-};
-
 }  // namespace
 
 constinit const ClassInfo TRadioButton::StaticClass{
@@ -25,7 +19,14 @@ constinit const ClassInfo TRadioButton::StaticClass{
     .properties = kRadioButtonProperties,
 };
 
-constinit const MessageTable TRadioButton::Messages{&TWinControl::Messages, kRadioButtonMessages};
+constinit const MessageEntry TRadioButton::kMessageEntries[] = {
+    On<&TRadioButton::FWMCommand>(FWM_COMMAND),
+    On<&TRadioButton::FWMDialogChar>(FWM_DIALOGCHAR),
+    On<&TRadioButton::FWMCtl3DChanged>(FWM_CTL3DCHANGED),
+};
+
+constinit const MessageTable TRadioButton::Messages{&TWinControl::Messages,
+                                                    {kMessageEntries, std::size(kMessageEntries)}};
 
 TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
   // The system button captures the mouse and reports its clicks itself.
@@ -72,7 +73,7 @@ void TRadioButton::SetChecked(bool value) {
   if (!ClicksSuppressed()) ClickControl();
 }
 
-void TRadioButton::OnReflectedCommand(TMessage& message) {
+void TRadioButton::FWMCommand(TMessage& message) {
   switch (HIWORD(message.WParam)) {
     case BN_CLICKED:
       SetChecked(true);
@@ -83,7 +84,7 @@ void TRadioButton::OnReflectedCommand(TMessage& message) {
   }
 }
 
-void TRadioButton::OnDialogChar(TMessage& message) {
+void TRadioButton::FWMDialogChar(TMessage& message) {
   if (IsAccel(static_cast<unsigned>(message.WParam), Caption()) && CanFocus()) {
     SetFocus();
     message.Result = 1;
@@ -92,7 +93,7 @@ void TRadioButton::OnDialogChar(TMessage& message) {
   Inherited<TRadioButton>(message);
 }
 
-void TRadioButton::OnCtl3DChangedRecreate(TMessage&) {
+void TRadioButton::FWMCtl3DChanged(TMessage&) {
   RecreateWindow();
 }
 

@@ -30,16 +30,18 @@ class TRadioButton : public TButtonControl {
   const TNotifyEvent& OnDblClick() const { return onDblClick_; }
   void SetOnDblClick(const TNotifyEvent& event) { onDblClick_ = event; }
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnReflectedCommand(TMessage& message);
-  void OnDialogChar(TMessage& message);
-  void OnCtl3DChangedRecreate(TMessage& message);
-
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
  private:
+  static const MessageEntry kMessageEntries[];
+
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMCommand(TMessage& message);
+  void FWMDialogChar(TMessage& message);
+  void FWMCtl3DChanged(TMessage& message);
+
   bool checked_ = false;
   TLeftRight alignment_ = taRightJustify;
   TNotifyEvent onDblClick_;

@@ -33,12 +33,6 @@ constexpr PropInfo kUpDownProperties[] = {
     Property<&TCustomUpDown::OnClick, &TCustomUpDown::SetOnClick>("OnClick"),
 };
 
-constexpr MessageEntry kUpDownMessages[] = {
-    On<&TCustomUpDown::OnReflectedNotify>(FWM_NOTIFY),
-    On<&TCustomUpDown::OnReflectedScroll>(FWM_VSCROLL),
-    On<&TCustomUpDown::OnReflectedScroll>(FWM_HSCROLL),
-};
-
 // Controls whose own item selection the system's spin buttons would fight with. They are
 // recognised by name, as they belong to parts of the framework that may not be linked in.
 bool IsListLike(const TObject* control) {
@@ -77,7 +71,14 @@ constinit const ClassInfo TCustomUpDown::StaticClass{
     .construct = &ConstructComponent<TCustomUpDown>,
 };
 
-constinit const MessageTable TCustomUpDown::Messages{&TWinControl::Messages, kUpDownMessages};
+constinit const MessageEntry TCustomUpDown::kMessageEntries[] = {
+    On<&TCustomUpDown::FWMNotify>(FWM_NOTIFY),
+    On<&TCustomUpDown::FWMScroll>(FWM_VSCROLL),
+    On<&TCustomUpDown::FWMScroll>(FWM_HSCROLL),
+};
+
+constinit const MessageTable TCustomUpDown::Messages{&TWinControl::Messages,
+                                                     {kMessageEntries, std::size(kMessageEntries)}};
 
 constinit const ClassInfo TUpDown::StaticClass{
     .name = "TUpDown",
@@ -314,7 +315,7 @@ void TCustomUpDown::SetWrap(bool value) {
 
 // --- Steps --------------------------------------------------------------------------------------
 
-void TCustomUpDown::OnReflectedNotify(TMessage& message) {
+void TCustomUpDown::FWMNotify(TMessage& message) {
   auto* change = reinterpret_cast<NMUPDOWN*>(message.LParam);
   if (!change || change->hdr.code != static_cast<UINT>(UDN_DELTAPOS)) {
     Inherited<TCustomUpDown>(message);
@@ -334,7 +335,7 @@ void TCustomUpDown::OnReflectedNotify(TMessage& message) {
   message.Result = CanChange(change->iPos + change->iDelta, change->iDelta) ? 0 : 1;
 }
 
-void TCustomUpDown::OnReflectedScroll(TMessage& message) {
+void TCustomUpDown::FWMScroll(TMessage& message) {
   if (LOWORD(message.WParam) != SB_THUMBPOSITION) return;
   const auto position = static_cast<std::int16_t>(HIWORD(message.WParam));
   if (position > position_)

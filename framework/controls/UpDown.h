@@ -77,11 +77,11 @@ class TCustomUpDown : public TWinControl {
 
   void Notify(TComponent* component, Notice notice) override;
 
-  // --- Message handlers (the class's table) -----------------------------------------------
-  void OnReflectedNotify(TMessage& message);
-  void OnReflectedScroll(TMessage& message);
-
  protected:
+  // --- Message handlers (the class's table) -----------------------------------------------
+  void FWMNotify(TMessage& message);
+  void FWMScroll(TMessage& message);
+
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
 
@@ -90,6 +90,8 @@ class TCustomUpDown : public TWinControl {
   virtual void Click(TUDBtnType button);
 
  private:
+  static const MessageEntry kMessageEntries[];
+
   // Binds the field to the window, gives the field back the room the system took and puts
   // the spin button, `width` wide, beside it.
   void Attach(TWinControl* field, std::int32_t width);

@@ -22,31 +22,6 @@ constexpr PropInfo kWinControlProperties[] = {
     Property<&TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D>("ParentCtl3D"),
 };
 
-constexpr MessageEntry kWinControlMessages[] = {
-    On<&TWinControl::OnChildNotification>(WM_COMMAND),
-    On<&TWinControl::OnChildNotification>(WM_NOTIFY),
-    On<&TWinControl::OnChildNotification>(WM_DRAWITEM),
-    On<&TWinControl::OnChildNotification>(WM_MEASUREITEM),
-    On<&TWinControl::OnFocusChanged>(FWM_FOCUSCHANGED),
-    On<&TWinControl::OnChildNotification>(WM_HSCROLL),
-    On<&TWinControl::OnChildNotification>(WM_VSCROLL),
-    On<&TWinControl::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
-    On<&TWinControl::OnEraseBackground>(WM_ERASEBKGND),
-    On<&TWinControl::OnPaint>(WM_PAINT),
-    On<&TWinControl::OnNcDestroy>(WM_NCDESTROY),
-    On<&TWinControl::OnEnabledChanged>(FWM_ENABLEDCHANGED),
-    On<&TWinControl::OnVisibleChanged>(FWM_VISIBLECHANGED),
-    On<&TWinControl::OnColorChanged>(FWM_COLORCHANGED),
-    On<&TWinControl::OnFontChanged>(FWM_FONTCHANGED),
-    On<&TWinControl::OnShowingChanged>(FWM_SHOWINGCHANGED),
-    On<&TWinControl::OnCtl3DChanged>(FWM_CTL3DCHANGED),
-    On<&TWinControl::OnParentCtl3DChanged>(FWM_PARENTCTL3DCHANGED),
-    On<&TWinControl::OnSysFontChanged>(FWM_SYSFONTCHANGED),
-    On<&TWinControl::OnSetCursor>(WM_SETCURSOR),
-    On<&TWinControl::OnSettingChange>(WM_WININICHANGE),
-    On<&TWinControl::OnSysColorChange>(WM_SYSCOLORCHANGE),
-};
-
 // The window of the child a notification sent to its parent is about, or null when the
 // message is no child's notification. The parent's window is needed only to find a measured
 // item's window.
@@ -111,7 +86,33 @@ constinit const ClassInfo TWinControl::StaticClass{
     .properties = kWinControlProperties,
 };
 
-constinit const MessageTable TWinControl::Messages{&TControl::Messages, kWinControlMessages};
+constinit const MessageEntry TWinControl::kMessageEntries[] = {
+    On<&TWinControl::WMChildNotification>(WM_COMMAND),
+    On<&TWinControl::WMChildNotification>(WM_NOTIFY),
+    On<&TWinControl::WMChildNotification>(WM_DRAWITEM),
+    On<&TWinControl::WMChildNotification>(WM_MEASUREITEM),
+    On<&TWinControl::FWMFocusChanged>(FWM_FOCUSCHANGED),
+    On<&TWinControl::WMChildNotification>(WM_HSCROLL),
+    On<&TWinControl::WMChildNotification>(WM_VSCROLL),
+    On<&TWinControl::WMWindowPosChanged>(WM_WINDOWPOSCHANGED),
+    On<&TWinControl::WMEraseBkgnd>(WM_ERASEBKGND),
+    On<&TWinControl::WMPaint>(WM_PAINT),
+    On<&TWinControl::WMNCDestroy>(WM_NCDESTROY),
+    On<&TWinControl::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
+    On<&TWinControl::FWMVisibleChanged>(FWM_VISIBLECHANGED),
+    On<&TWinControl::FWMColorChanged>(FWM_COLORCHANGED),
+    On<&TWinControl::FWMFontChanged>(FWM_FONTCHANGED),
+    On<&TWinControl::FWMShowingChanged>(FWM_SHOWINGCHANGED),
+    On<&TWinControl::FWMCtl3DChanged>(FWM_CTL3DCHANGED),
+    On<&TWinControl::FWMParentCtl3DChanged>(FWM_PARENTCTL3DCHANGED),
+    On<&TWinControl::FWMSysFontChanged>(FWM_SYSFONTCHANGED),
+    On<&TWinControl::WMSetCursor>(WM_SETCURSOR),
+    On<&TWinControl::WMWinIniChange>(WM_WININICHANGE),
+    On<&TWinControl::WMSysColorChange>(WM_SYSCOLORCHANGE),
+};
+
+constinit const MessageTable TWinControl::Messages{&TControl::Messages,
+                                                   {kMessageEntries, std::size(kMessageEntries)}};
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {
   entry_.SetHandler(MakeEvent<&TWinControl::RouteMessage>(this));
@@ -464,18 +465,18 @@ void TWinControl::DefaultHandler(TMessage& message) {
   message.Result = CallWindowProcA(defWndProc_, handle_, msg, message.WParam, message.LParam);
 }
 
-void TWinControl::OnChildNotification(TMessage& message) {
+void TWinControl::WMChildNotification(TMessage& message) {
   if (!ReflectToChild(handle_, message)) Inherited<TWinControl>(message);
 }
 
-void TWinControl::OnFocusChanged(TMessage& message) {
+void TWinControl::FWMFocusChanged(TMessage& message) {
   // Every control inside hears which control has the focus now (push buttons work out
   // which of them Enter presses).
   for (std::size_t i = 0; i < winControls_.size(); ++i)
     winControls_[i]->DeliverMessage(message.Msg, message.WParam, message.LParam);
 }
 
-void TWinControl::OnSetCursor(TMessage& message) {
+void TWinControl::WMSetCursor(TMessage& message) {
   // The system sends HTERROR for a disabled window under the mouse. A click there while a
   // dialog holds the program modal brings the dialog back instead of only beeping.
   if (handle_ && reinterpret_cast<HWND>(message.WParam) == handle_ &&
@@ -485,23 +486,23 @@ void TWinControl::OnSetCursor(TMessage& message) {
   Inherited<TWinControl>(message);
 }
 
-void TWinControl::OnSettingChange(TMessage& message) {
+void TWinControl::WMWinIniChange(TMessage& message) {
   Inherited<TWinControl>(message);
   DeliverMessage(FWM_SETTINGSCHANGED, message.WParam, message.LParam);
 }
 
-void TWinControl::OnSysColorChange(TMessage& message) {
+void TWinControl::WMSysColorChange(TMessage& message) {
   Inherited<TWinControl>(message);
   DeliverMessage(FWM_SYSCOLORCHANGED, message.WParam, message.LParam);
 }
 
-void TWinControl::OnWindowPosChanged(TMessage& message) {
+void TWinControl::WMWindowPosChanged(TMessage& message) {
   if (message.LParam && handle_ && !ControlStateOf().Contains(ControlState::DestroyingHandle))
     UpdateBounds();
   Inherited<TWinControl>(message);
 }
 
-void TWinControl::OnNcDestroy(TMessage& message) {
+void TWinControl::WMNCDestroy(TMessage& message) {
   // The window class frees its own data first.
   Inherited<TWinControl>(message);
   if (handle_) {
@@ -512,29 +513,29 @@ void TWinControl::OnNcDestroy(TMessage& message) {
   showing_ = false;
 }
 
-void TWinControl::OnEnabledChanged(TMessage&) {
+void TWinControl::FWMEnabledChanged(TMessage&) {
   if (!Enabled() && Parent()) RemoveFocus(false);
   if (handle_ && !Has(ComponentState::Designing)) EnableWindow(handle_, Enabled() ? TRUE : FALSE);
 }
 
-void TWinControl::OnVisibleChanged(TMessage&) {
+void TWinControl::FWMVisibleChanged(TMessage&) {
   if (!Visible() && Parent()) RemoveFocus(false);
   UpdateControlState();
 }
 
-void TWinControl::OnColorChanged(TMessage& message) {
+void TWinControl::FWMColorChanged(TMessage& message) {
   Inherited<TWinControl>(message);
   brush_->SetColor(Color());
   NotifyChildren(FWM_PARENTCOLORCHANGED);
 }
 
-void TWinControl::OnFontChanged(TMessage& message) {
+void TWinControl::FWMFontChanged(TMessage& message) {
   Inherited<TWinControl>(message);
   if (handle_) DeliverMessage(WM_SETFONT, static_cast<WPARAM>(Font()->Handle()), FALSE);
   NotifyChildren(FWM_PARENTFONTCHANGED);
 }
 
-void TWinControl::OnShowingChanged(TMessage&) {
+void TWinControl::FWMShowingChanged(TMessage&) {
   const UINT showFlag = showing_ ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
   if (zOrderPending_ && Parent()) {
     PlaceInZOrder(showFlag);
@@ -544,17 +545,17 @@ void TWinControl::OnShowingChanged(TMessage&) {
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | showFlag);
 }
 
-void TWinControl::OnCtl3DChanged(TMessage&) {
+void TWinControl::FWMCtl3DChanged(TMessage&) {
   NotifyChildren(FWM_PARENTCTL3DCHANGED);
 }
 
-void TWinControl::OnParentCtl3DChanged(TMessage&) {
+void TWinControl::FWMParentCtl3DChanged(TMessage&) {
   if (!parentCtl3D_ || !Parent()) return;
   SetCtl3D(Parent()->ctl3D_);
   parentCtl3D_ = true;
 }
 
-void TWinControl::OnSysFontChanged(TMessage& message) {
+void TWinControl::FWMSysFontChanged(TMessage& message) {
   Inherited<TWinControl>(message);
   NotifyChildren(FWM_SYSFONTCHANGED);
 }

@@ -173,35 +173,35 @@ class TWinControl : public TControl {
   // untouched, otherwise.
   static bool ReflectToChild(HWND parent, TMessage& message);
 
+ protected:
   // --- Message handlers (the class's table) -----------------------------------------------
   // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL and WM_VSCROLL go back to
   // the child control they concern (a button, a spin button, an owner-drawn bitmap button)
   // as FWM_COMMAND and its kin; the parent handles them itself only when no such control
   // exists.
-  void OnChildNotification(TMessage& message);
+  void WMChildNotification(TMessage& message);
   // FWM_FOCUSCHANGED: passed on to every windowed child.
-  void OnFocusChanged(TMessage& message);
+  void FWMFocusChanged(TMessage& message);
   // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings
   // the program's modal window to the front.
-  void OnSetCursor(TMessage& message);
+  void WMSetCursor(TMessage& message);
   // WM_WININICHANGE and WM_SYSCOLORCHANGE: after the window class has seen them, the control
   // tells itself as FWM_SETTINGSCHANGED and FWM_SYSCOLORCHANGED.
-  void OnSettingChange(TMessage& message);
-  void OnSysColorChange(TMessage& message);
-  void OnWindowPosChanged(TMessage& message);
-  void OnEraseBackground(TMessage& message);
-  void OnPaint(TMessage& message);
-  void OnNcDestroy(TMessage& message);
-  void OnEnabledChanged(TMessage& message);
-  void OnVisibleChanged(TMessage& message);
-  void OnColorChanged(TMessage& message);
-  void OnFontChanged(TMessage& message);
-  void OnShowingChanged(TMessage& message);
-  void OnCtl3DChanged(TMessage& message);
-  void OnParentCtl3DChanged(TMessage& message);
-  void OnSysFontChanged(TMessage& message);
+  void WMWinIniChange(TMessage& message);
+  void WMSysColorChange(TMessage& message);
+  void WMWindowPosChanged(TMessage& message);
+  void WMEraseBkgnd(TMessage& message);
+  void WMPaint(TMessage& message);
+  void WMNCDestroy(TMessage& message);
+  void FWMEnabledChanged(TMessage& message);
+  void FWMVisibleChanged(TMessage& message);
+  void FWMColorChanged(TMessage& message);
+  void FWMFontChanged(TMessage& message);
+  void FWMShowingChanged(TMessage& message);
+  void FWMCtl3DChanged(TMessage& message);
+  void FWMParentCtl3DChanged(TMessage& message);
+  void FWMSysFontChanged(TMessage& message);
 
- protected:
   // The parameters the window is made with; classes built on a system window class call
   // CreateSubClass in their override.
   virtual void CreateParams(TCreateParams& params);
@@ -236,6 +236,8 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
+
+  static const MessageEntry kMessageEntries[];
 
   // The window procedure's target: the control's current message handler (the procedure
   // reports what it raises).

@@ -36,7 +36,7 @@ void MoveWindowOrigin(HDC dc, int dx, int dy) {
 
 }  // namespace
 
-void TWinControl::OnPaint(TMessage& message) {
+void TWinControl::WMPaint(TMessage& message) {
   if (!doubleBuffered_ || message.WParam != 0) {
     if (ChildCount() == 0 && !ControlStateOf().Contains(ControlState::CustomPaint))
       Inherited<TWinControl>(message);
@@ -46,7 +46,7 @@ void TWinControl::OnPaint(TMessage& message) {
   }
   if (!handle_) return;
   // Double buffering: the whole picture is put together in a memory bitmap (background
-  // included, see OnEraseBackground) and copied to the window in one step.
+  // included, see WMEraseBkgnd) and copied to the window in one step.
   RECT client{};
   GetClientRect(handle_, &client);
   HDC screen = GetDC(nullptr);
@@ -65,7 +65,7 @@ void TWinControl::OnPaint(TMessage& message) {
   const WPARAM memoryContext = reinterpret_cast<WPARAM>(memory);
   DeliverMessage(WM_ERASEBKGND, memoryContext, static_cast<LPARAM>(memoryContext));
   TMessage inner{WM_PAINT, memoryContext, 0, 0};
-  OnPaint(inner);
+  WMPaint(inner);
   if (dc) BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
 }
 
@@ -136,7 +136,7 @@ void TWinControl::PaintControls(HDC dc) {
   }
 }
 
-void TWinControl::OnEraseBackground(TMessage& message) {
+void TWinControl::WMEraseBkgnd(TMessage& message) {
   if (!handle_) return;
   // A double-buffered control erases only its memory bitmap (whose context it passes in
   // both parameters); erasing the window itself would show as flicker.

@@ -60,10 +60,6 @@ constexpr UINT kMeasureText = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
 std::array<std::int32_t, kDialogButtonCount> g_buttonWidths{};
 MessageDialogHelpProc g_helpProc = nullptr;
 
-constexpr MessageEntry kMessageFormMessages[] = {
-    On<&TMessageForm::FWMChildKey>(FWM_CHILDKEY),
-};
-
 FontData FontDataFromLogFont(const LOGFONTA& log) {
   FontData data;
   data.height = log.lfHeight;
@@ -108,7 +104,12 @@ constinit const ClassInfo TMessageForm::StaticClass{
     .parent = &TForm::StaticClass,
 };
 
-constinit const MessageTable TMessageForm::Messages{&TCustomForm::Messages, kMessageFormMessages};
+constinit const MessageEntry TMessageForm::kMessageEntries[] = {
+    On<&TMessageForm::FWMChildKey>(FWM_CHILDKEY),
+};
+
+constinit const MessageTable TMessageForm::Messages{&TCustomForm::Messages,
+                                                    {kMessageEntries, std::size(kMessageEntries)}};
 
 TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kCreateNew) {
   canvas_ = New<TControlCanvas>();

@@ -83,9 +83,11 @@ class TMessageForm : public TForm {
   // The help button's click.
   void HelpButtonClick(TObject* sender);
 
+ private:
+  static const MessageEntry kMessageEntries[];
+
   void FWMChildKey(TMessage& message);
 
- private:
   TLabel* message_ = nullptr;
   TControlCanvas* canvas_ = nullptr;
   std::int32_t helpContext_ = 0;

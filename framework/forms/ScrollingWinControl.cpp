@@ -157,8 +157,8 @@ constinit const ClassInfo TScrollingWinControl::StaticClass{
 };
 
 constinit const MessageEntry TScrollingWinControl::kMessageEntries[] = {
-    On<&TScrollingWinControl::OnHScroll>(WM_HSCROLL),
-    On<&TScrollingWinControl::OnVScroll>(WM_VSCROLL),
+    On<&TScrollingWinControl::WMHScroll>(WM_HSCROLL),
+    On<&TScrollingWinControl::WMVScroll>(WM_VSCROLL),
 };
 
 constinit const MessageTable TScrollingWinControl::Messages{
@@ -274,14 +274,14 @@ void TScrollingWinControl::Resized() {
   UpdateScrollBars();
 }
 
-void TScrollingWinControl::OnHScroll(TMessage& message) {
+void TScrollingWinControl::WMHScroll(TMessage& message) {
   if (message.LParam == 0)
     horzScrollBar_->ScrollMessage(message.WParam);
   else
     Inherited<TScrollingWinControl>(message);
 }
 
-void TScrollingWinControl::OnVScroll(TMessage& message) {
+void TScrollingWinControl::WMVScroll(TMessage& message) {
   if (message.LParam == 0)
     vertScrollBar_->ScrollMessage(message.WParam);
   else

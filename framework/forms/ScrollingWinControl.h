@@ -102,8 +102,8 @@ class TScrollingWinControl : public TWinControl {
   void AlignControls() override;
   void Resized() override;
 
-  void OnHScroll(TMessage& message);
-  void OnVScroll(TMessage& message);
+  void WMHScroll(TMessage& message);
+  void WMVScroll(TMessage& message);
 
  private:
   static const MessageEntry kMessageEntries[];

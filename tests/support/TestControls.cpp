@@ -13,12 +13,6 @@ TCustomForm* FormOf(TControl* control) {
                                                               : nullptr;
 }
 
-constexpr MessageEntry kTestButtonMessages[] = {
-    On<&TTestButton::OnReflectedCommand>(FWM_COMMAND),
-    On<&TTestButton::OnReflectedNotify>(FWM_NOTIFY),
-    On<&TTestButton::OnDialogKey>(FWM_DIALOGKEY),
-};
-
 }  // namespace
 
 std::vector<std::string>& TearDownLog() {
@@ -31,7 +25,14 @@ constinit const ClassInfo TTestButton::StaticClass{
     .parent = &TWinControl::StaticClass,
     .construct = &ConstructComponent<TTestButton>,
 };
-constinit const MessageTable TTestButton::Messages{&TWinControl::Messages, kTestButtonMessages};
+constinit const MessageEntry TTestButton::kMessageEntries[] = {
+    On<&TTestButton::FWMCommand>(FWM_COMMAND),
+    On<&TTestButton::FWMNotify>(FWM_NOTIFY),
+    On<&TTestButton::FWMDialogKey>(FWM_DIALOGKEY),
+};
+
+constinit const MessageTable TTestButton::Messages{&TWinControl::Messages,
+                                                   {kMessageEntries, std::size(kMessageEntries)}};
 
 TTestButton::TTestButton(TComponent* owner) : TWinControl(owner) {
   // The system button reports its own clicks.
@@ -45,7 +46,7 @@ void TTestButton::CreateParams(TCreateParams& params) {
   params.Style |= BS_PUSHBUTTON;
 }
 
-void TTestButton::OnReflectedCommand(TMessage& message) {
+void TTestButton::FWMCommand(TMessage& message) {
   if (HIWORD(message.WParam) != BN_CLICKED) return;
   ++clicks;
   if (TCustomForm* form = FormOf(this); form && modalResult != mrNone)
@@ -53,12 +54,12 @@ void TTestButton::OnReflectedCommand(TMessage& message) {
   ClickControl();
 }
 
-void TTestButton::OnReflectedNotify(TMessage& message) {
+void TTestButton::FWMNotify(TMessage& message) {
   notifies.push_back(message);
   message.Result = 0x1234;
 }
 
-void TTestButton::OnDialogKey(TMessage& message) {
+void TTestButton::FWMDialogKey(TMessage& message) {
   if (cancel && message.WParam == VK_ESCAPE) {
     if (TCustomForm* form = FormOf(this)) form->SetModalResult(mrCancel);
     message.Result = 1;

@@ -27,9 +27,6 @@ class TTestButton : public TWinControl {
 
   explicit TTestButton(TComponent* owner);
   void TearDown() override;
-  void OnReflectedCommand(TMessage& message);
-  void OnReflectedNotify(TMessage& message);
-  void OnDialogKey(TMessage& message);
 
   TModalResult modalResult = 0;
   bool cancel = false;
@@ -38,6 +35,13 @@ class TTestButton : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+
+ private:
+  static const MessageEntry kMessageEntries[];
+
+  void FWMCommand(TMessage& message);
+  void FWMNotify(TMessage& message);
+  void FWMDialogKey(TMessage& message);
 };
 
 // An edit field (it wants the arrow keys for itself); counts its resizes.

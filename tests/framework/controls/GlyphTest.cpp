@@ -1,3 +1,7 @@
+#include "framework/controls/ButtonGlyph.h"
+#include "framework/controls/GlyphCache.h"
+#include "framework/controls/GlyphLayout.h"
+#include "framework/controls/GlyphList.h"
 #include "tests/framework/controls/ButtonTestSupport.h"
 #include "tests/support/WindowQueries.h"
 
