@@ -1,7 +1,7 @@
 #pragma once
 
 // The application object and the process-wide framework around it: start and stop, focus
-// bookkeeping, the disabling of a thread's windows for modal steps and the message box seam.
+// bookkeeping and the message box seam.
 
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 
 #include "framework/controls/Messages.h"
 #include "framework/controls/WindowEntry.h"
+#include "framework/forms/ThreadWindows.h"
 #include "framework/graphics/Colors.h"
 #include "framework/runtime/Exception.h"
 #include "framework/streaming/Component.h"
@@ -61,20 +62,6 @@ void FinishFramework();
 // Hides what the application window owns and destroys every component the application
 // owns, last created first. Run registers it as an exit routine.
 void ApplicationCleanup();
-
-// Windows of the calling thread disabled for the length of a modal step.
-struct TWindowList {
-  std::vector<HWND> windows;
-};
-
-// Disables every visible, enabled top-level window of the thread except `except` and
-// returns them.
-TWindowList DisableThreadWindows(HWND except);
-// Enables again each window of the list that still exists, and empties the list.
-void ReenableWindows(TWindowList& list);
-// The first visible, enabled top-level window of the thread, other than `except` and the
-// application window, preferring one that is not top-most.
-HWND FindFirstThreadWindow(HWND except);
 
 // Where every message box of the framework is shown. Tests put a recorder here.
 using MessageBoxProc = int(WINAPI*)(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);

@@ -242,6 +242,7 @@ class TCustomForm : public TScrollingWinControl {
   static const MessageEntry kMessageEntries[];
 
   void InitForm();
+  static int ScreenResolution();
   void RunCreateEvent();
   void RunDestroyEvent();
   void SetActive(bool active);
