@@ -1,5 +1,7 @@
 #pragma once
 
+// TForm1: the program's main window, its components and the countdown they drive.
+
 #include "framework/controls/BitBtn.h"
 #include "framework/controls/Button.h"
 #include "framework/controls/Edit.h"
