@@ -129,25 +129,22 @@ void TCustomUpDown::CreateWnd() {
 }
 
 void TCustomUpDown::Attach(TWinControl* field, std::int32_t width) {
-  const std::int32_t oldWidth = field->Width();
-  const std::int32_t oldLeft = field->Left();
-  SendMessageA(Handle(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->Handle()), 0);
-  // The system narrows (or, aligned left, moves) the field to make room for the buttons
-  // and puts them inside the field's old area. The field goes back where it was in one
-  // move: every move of the field passes through the hook the system's up-down control
-  // puts on it, several round trips to the window server each (seen on Wine 8.0). A
-  // system that docks the buttons again whenever the field is resized narrows it once
-  // more; that one is given twice the room it took, which the docking takes back.
-  const std::int32_t lostWidth = oldWidth - field->Width();
-  const std::int32_t movedBy = field->Left() - oldLeft;
-  field->ChangeBounds(oldLeft, field->Top(), oldWidth, field->Height());
-  if (field->Width() != oldWidth || field->Left() != oldLeft)
-    field->ChangeBounds(oldLeft - movedBy, field->Top(), oldWidth + lostWidth, field->Height());
-  // The buttons keep the system's top and height, and take their place and width in one
-  // move too.
+  // Given a field while aligned, the system docks the buttons inside the field's area and
+  // narrows the field; the layout wants the field where it is, so it would have to be put
+  // back, and every move of the field passes through the hook the system's up-down control
+  // puts on it, several round trips to the window server each (seen on Wine 8.0). So the
+  // field is given while the buttons are unaligned, which leaves it alone, and the buttons
+  // take the place docking would give them beside it: the field's top and height, the
+  // alignment's side.
+  const HWND window = Handle();
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  const LONG alignment = style & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT);
+  if (alignment) SetWindowLongA(window, GWL_STYLE, style & ~alignment);
+  SendMessageA(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->Handle()), 0);
+  if (alignment) SetWindowLongA(window, GWL_STYLE, style);
   const std::int32_t left =
       alignButton_ == udRight ? field->Left() + field->Width() : field->Left() - width;
-  ChangeBounds(left, Top(), width, Height());
+  ChangeBounds(left, field->Top(), width, field->Height());
 }
 
 void TCustomUpDown::SendRange() {

@@ -76,6 +76,11 @@ void TApplication::Run() {
     else
       mainForm_->SetVisible(true);
   }
+  // Painted at once, controls and all, as a program made by hand does; waiting for the loop
+  // would fetch each control's first paint as a message of its own, a round trip to the
+  // window server each (seen on Wine 8.0).
+  if (mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle()))
+    UpdateWindow(mainForm_->Handle());
   while (!terminated_) {
     try {
       HandleNextMessage();

@@ -62,6 +62,15 @@ int WindowPosition(TCustomUpDown* spin) {
   return static_cast<short>(LOWORD(SendMessageA(spin->Handle(), UDM_GETPOS, 0, 0)));
 }
 
+// Counts the moves of one window, seen by a hook on the thread's window procedures.
+HWND g_watchedField;
+int g_fieldMoves;
+LRESULT CALLBACK CountFieldMoves(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (call->hwnd == g_watchedField && call->message == WM_WINDOWPOSCHANGED) ++g_fieldMoves;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 HWND Buddy(TCustomUpDown* spin) {
   return reinterpret_cast<HWND>(SendMessageA(spin->Handle(), UDM_GETBUDDY, 0, 0));
 }
@@ -283,6 +292,27 @@ TEST_F(UpDownTest, SpinButtonAttachedLaterKeepsItsWidthBesideTheField) {
     Free(spin);
     Free(edit);
   }
+}
+
+// Every move of an attached field passes through the system's hook on it, a round trip to the
+// window server each (seen on Wine 8.0): attaching must not move the field at all, and the
+// buttons still end where docking puts them, at the field's top and height, aligned.
+TEST_F(UpDownTest, AttachingNeverMovesTheFieldYetDocksTheButtons) {
+  edit = Make<TEdit>(form, 40, 8, 49, 21);
+  spin = Make<TUpDown>(form, 200, 30, 24, 40);
+  g_watchedField = edit->Handle();
+  g_fieldMoves = 0;
+  const HHOOK hook =
+      SetWindowsHookExA(WH_CALLWNDPROCRET, &CountFieldMoves, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  spin->SetAssociate(edit);
+  UnhookWindowsHookEx(hook);
+
+  EXPECT_EQ(g_fieldMoves, 0);
+  EXPECT_EQ(Buddy(spin), edit->Handle());
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{89, 8, 24, 21}));
+  EXPECT_EQ(GetWindowLongA(spin->Handle(), GWL_STYLE) & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT),
+            UDS_ALIGNRIGHT);
 }
 
 TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {
