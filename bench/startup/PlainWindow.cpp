@@ -2,10 +2,19 @@
 // without the framework. The same 22 windows of the same system classes, with the same
 // texts at the same places, in a window of the same size; the bitmap buttons draw a face
 // of their own as Sonderix's do (without glyphs). No stored definition, no components.
+//
+// With --with-hidden-windows it also makes what Sonderix must make besides those windows:
+// the hidden application window that carries the taskbar button, with the program's icon
+// as its window and class icon, shown at no size when the main window shows; the timer's
+// hidden utility window, its timer stopped twice as loading stops it; and the main window
+// owned by the application window, given the icon too. That is the yardstick for what the
+// framework itself costs.
 
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <cstring>
 
 namespace {
 
@@ -143,7 +152,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   INITCOMMONCONTROLSEX init{sizeof init, ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&init);
   g_font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -163,10 +172,40 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   windowClass.hbrBackground = nullptr;
   RegisterClassW(&windowClass);
 
+  const bool hiddenWindows = std::strstr(commandLine, "--with-hidden-windows") != nullptr;
+  HWND application = nullptr;
+  HICON icon = nullptr;
+  if (hiddenWindows) {
+    icon = LoadIconW(instance, L"MAINICON");
+    windowClass = WNDCLASSW{};
+    windowClass.lpfnWndProc = &DefWindowProcW;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = L"PlainApplication";
+    RegisterClassW(&windowClass);
+    application =
+        CreateWindowExW(0, windowClass.lpszClassName, L"sonderix",
+                        WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                        GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                        nullptr, nullptr, instance, nullptr);
+    SendMessageW(application, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SetClassLongPtrW(application, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    windowClass.lpszClassName = L"PlainUtility";
+    RegisterClassW(&windowClass);
+    const HWND utility = CreateWindowExW(WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"", WS_POPUP,
+                                         0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    KillTimer(utility, 1);
+    KillTimer(utility, 1);
+  }
+
   const HWND window = CreateWindowExW(0, kClassName, L"Sonderix",
                                       WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 341,
-                                      157, 301, 223, nullptr, nullptr, instance, nullptr);
+                                      157, 301, 223, application, nullptr, instance, nullptr);
   if (!window) return 1;
+  if (hiddenWindows) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SetWindowPos(application, nullptr, 0, 0, 0, 0,
+                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  }
   ShowWindow(window, show);
   UpdateWindow(window);
 

@@ -1,20 +1,21 @@
 // The start-up benchmark: how long Sonderix takes from the start of its process to three
 // points of its start, side by side with PlainWindow (the same windows written directly on
-// Win32):
+// Win32) and PlainWindow+ (the same with the hidden windows and icons Sonderix must make
+// besides, so that the difference is what the framework itself costs):
 //   visible  the main window is visible;
 //   created  every control's window exists;
 //   painted  the main window and every control are visible and none has any area left
 //            waiting for its paint (the window system drops that area when it is painted).
 //
 //   sx_startup_bench.exe [--rounds N] [--idle-seconds S]
-//   sx_startup_bench.exe --mark-start sonderix|plain [--times N]
+//   sx_startup_bench.exe --mark-start Sonderix|PlainWindow|PlainWindow+ [--times N]
 //
 // After one untimed start of each program, which brings the system's libraries into memory,
-// each round starts both once, in the order A B in one round and B A in the next, so that a
-// drift of the machine's load falls on both alike. A start is timed from just before
+// each round starts each once, in the order A B C in one round and C B A in the next, so
+// that a drift of the machine's load falls on all alike. A start is timed from just before
 // CreateProcess; the harness looks every millisecond from outside, so neither program
 // carries any measuring code. The medians of each point and their ratios are printed.
-// With --idle-seconds, both programs are then started once more, left idle, and their
+// With --idle-seconds, the programs are then started once more, left idle, and their
 // processor time over S seconds is read.
 //
 // --mark-start starts one program N times (once by default), one start after the other;
@@ -41,6 +42,7 @@ struct Target {
   const char* label;
   std::string path;
   const char* windowClass;
+  const char* arguments;
 };
 
 // A program beside this one in the build tree.
@@ -109,9 +111,9 @@ std::string ReadWhole(const std::string& path) {
 
 // Wine 8.0 answers GetProcessTimes with the calling process's times whatever process it is
 // asked about, so under Wine the times come from Linux, whose /proc Wine shows under Z:.
-// The program is the newest Linux process whose first argument is the path it was started
-// with; its user and kernel times are counted in ticks of 10 ms.
-double LinuxProcessorMilliseconds(const std::string& program) {
+// The program is the newest Linux process whose arguments are the path it was started with
+// and then its own arguments; its user and kernel times are counted in ticks of 10 ms.
+double LinuxProcessorMilliseconds(const std::string& program, const std::string& wanted) {
   WIN32_FIND_DATAA entry;
   const HANDLE walk = FindFirstFileA("Z:\\proc\\*", &entry);
   if (walk == INVALID_HANDLE_VALUE) return -1;
@@ -121,8 +123,13 @@ double LinuxProcessorMilliseconds(const std::string& program) {
     const std::string pid = entry.cFileName;
     if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
     const std::string directory = "Z:\\proc\\" + pid + "\\";
-    const std::string arguments = ReadWhole(directory + "cmdline");
+    std::string arguments = ReadWhole(directory + "cmdline");
     if (lstrcmpiA(arguments.c_str(), program.c_str()) != 0) continue;
+    // The arguments after the path, separated by nulls as Linux keeps them.
+    arguments.erase(0, std::min(arguments.size(), std::strlen(arguments.c_str()) + 1));
+    if (!arguments.empty() && arguments.back() == '\0') arguments.pop_back();
+    std::replace(arguments.begin(), arguments.end(), '\0', ' ');
+    if (arguments != wanted) continue;
     const std::string stat = ReadWhole(directory + "stat");
     const std::size_t afterName = stat.rfind(')');
     if (afterName == std::string::npos) continue;
@@ -158,7 +165,7 @@ class Running {
   explicit Running(const Target& target) : target_(target) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + target.path + "\"";
+    std::string commandLine = "\"" + target.path + "\" " + target.arguments;
     QueryPerformanceCounter(&started_);
     ok_ = CreateProcessA(target.path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                          nullptr, nullptr, &startup, &info_) != FALSE;
@@ -222,7 +229,7 @@ class Running {
 
   // User plus kernel time so far, in milliseconds; negative when it cannot be had.
   double ProcessorMilliseconds() const {
-    if (UnderWine()) return LinuxProcessorMilliseconds(target_.path);
+    if (UnderWine()) return LinuxProcessorMilliseconds(target_.path, target_.arguments);
     FILETIME creation, exit, kernel, user;
     if (!GetProcessTimes(info_.hProcess, &creation, &exit, &kernel, &user)) return -1;
     const auto ticks = [](FILETIME time) {
@@ -294,11 +301,18 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--times") == 0) times = std::max(1, std::atoi(argv[i + 1]));
   }
 
-  const Target targets[2] = {
-      {"Sonderix", Beside(SX_SONDERIX_RELATIVE_PATH), "TForm1"},
-      {"PlainWindow", Beside(SX_PLAIN_RELATIVE_PATH), "PlainWindow"},
+  const Target targets[] = {
+      {"Sonderix", Beside(SX_SONDERIX_RELATIVE_PATH), "TForm1", ""},
+      {"PlainWindow", Beside(SX_PLAIN_RELATIVE_PATH), "PlainWindow", ""},
+      {"PlainWindow+", Beside(SX_PLAIN_RELATIVE_PATH), "PlainWindow", "--with-hidden-windows"},
   };
-  if (mark) return MarkStarts(targets[std::strcmp(mark, "plain") == 0 ? 1 : 0], times);
+  constexpr int kTargets = static_cast<int>(std::size(targets));
+  if (mark) {
+    for (const Target& target : targets)
+      if (_stricmp(mark, target.label) == 0) return MarkStarts(target, times);
+    std::printf("--mark-start: no program named %s\n", mark);
+    return 2;
+  }
 
   for (const Target& target : targets) {
     Running warmUp(target);
@@ -307,51 +321,58 @@ int main(int argc, char** argv) {
       return Fail("did not paint its window", target);
   }
 
-  std::vector<double> visible[2], created[2], painted[2];
+  std::vector<double> samples[kTargets][3];
   std::printf("Start to visible / all controls created / all controls painted, ms\n");
-  std::printf("(%d rounds, A B then B A, %d pixels per inch)\n", rounds, ScreenPixelsPerInch());
-  std::printf("%5s  %-26s  %-26s\n", "round", targets[0].label, targets[1].label);
+  std::printf("(%d rounds, A B C then C B A, %d pixels per inch)\n", rounds, ScreenPixelsPerInch());
+  std::printf("%5s", "round");
+  for (const Target& target : targets)
+    std::printf("  %-26s", target.label);
+  std::printf("\n");
   for (int round = 1; round <= rounds; ++round) {
-    Points points[2];
-    for (int i = 0; i < 2; ++i) {
-      const int t = round % 2 ? i : 1 - i;
+    Points points[kTargets];
+    for (int i = 0; i < kTargets; ++i) {
+      const int t = round % 2 ? i : kTargets - 1 - i;
       Running running(targets[t]);
       if (!running.Ok() || !running.WaitForPoints(points[t]))
         return Fail("did not paint its window", targets[t]);
-      visible[t].push_back(points[t].visible);
-      created[t].push_back(points[t].created);
-      painted[t].push_back(points[t].painted);
+      samples[t][0].push_back(points[t].visible);
+      samples[t][1].push_back(points[t].created);
+      samples[t][2].push_back(points[t].painted);
     }
-    std::printf("%5d  %8.1f %8.1f %8.1f  %8.1f %8.1f %8.1f\n", round, points[0].visible,
-                points[0].created, points[0].painted, points[1].visible, points[1].created,
-                points[1].painted);
+    std::printf("%5d", round);
+    for (const Points& p : points)
+      std::printf("  %8.1f %8.1f %8.1f", p.visible, p.created, p.painted);
+    std::printf("\n");
     std::fflush(stdout);
   }
-  const double median[2][3] = {
-      {Median(visible[0]), Median(created[0]), Median(painted[0])},
-      {Median(visible[1]), Median(created[1]), Median(painted[1])},
-  };
-  std::printf("%6s %8.1f %8.1f %8.1f  %8.1f %8.1f %8.1f\n", "median", median[0][0], median[0][1],
-              median[0][2], median[1][0], median[1][1], median[1][2]);
+  double median[kTargets][3];
+  std::printf("%6s", "median");
+  for (int t = 0; t < kTargets; ++t) {
+    for (int p = 0; p < 3; ++p)
+      median[t][p] = Median(samples[t][p]);
+    std::printf(" %8.1f %8.1f %8.1f ", median[t][0], median[t][1], median[t][2]);
+  }
+  std::printf("\n");
   const char* names[3] = {"visible", "created", "painted"};
-  for (int p = 0; p < 3; ++p)
-    std::printf("ratio %s / %s, %s: %.2f\n", targets[0].label, targets[1].label, names[p],
-                median[0][p] / median[1][p]);
+  for (int t = 1; t < kTargets; ++t)
+    for (int p = 0; p < 3; ++p)
+      std::printf("ratio %s / %s, %s: %.2f\n", targets[0].label, targets[t].label, names[p],
+                  median[0][p] / median[t][p]);
 
   if (idleSeconds == 0) return 0;
   std::printf("\nProcessor time while idle, %d s after the first paint\n", idleSeconds);
-  Running idle[2] = {Running(targets[0]), Running(targets[1])};
-  for (int t = 0; t < 2; ++t) {
+  Running idle[kTargets] = {Running(targets[0]), Running(targets[1]), Running(targets[2])};
+  for (int t = 0; t < kTargets; ++t) {
     Points points;
     if (!idle[t].Ok() || !idle[t].WaitForPoints(points))
       return Fail("did not paint its window", targets[t]);
   }
   Sleep(1000);
-  double before[2];
-  for (int t = 0; t < 2; ++t)
+  double before[kTargets];
+  for (int t = 0; t < kTargets; ++t)
     before[t] = idle[t].ProcessorMilliseconds();
   Sleep(static_cast<DWORD>(idleSeconds) * 1000);
-  for (int t = 0; t < 2; ++t) {
+  for (int t = 0; t < kTargets; ++t) {
     if (before[t] < 0) {
       std::printf("%-12s processor time not available\n", targets[t].label);
       continue;
