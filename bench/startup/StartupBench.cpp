@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -125,9 +126,10 @@ double LinuxProcessorMilliseconds(const std::string& program, const std::string&
     const std::string directory = "Z:\\proc\\" + pid + "\\";
     std::string arguments = ReadWhole(directory + "cmdline");
     if (lstrcmpiA(arguments.c_str(), program.c_str()) != 0) continue;
-    // The arguments after the path, separated by nulls as Linux keeps them.
+    // The arguments after the path, separated by nulls as Linux keeps them; Wine pads the
+    // command line with more nulls (seen on Wine 8.0).
     arguments.erase(0, std::min(arguments.size(), std::strlen(arguments.c_str()) + 1));
-    if (!arguments.empty() && arguments.back() == '\0') arguments.pop_back();
+    while (!arguments.empty() && arguments.back() == '\0') arguments.pop_back();
     std::replace(arguments.begin(), arguments.end(), '\0', ' ');
     if (arguments != wanted) continue;
     const std::string stat = ReadWhole(directory + "stat");
@@ -361,7 +363,9 @@ int main(int argc, char** argv) {
 
   if (idleSeconds == 0) return 0;
   std::printf("\nProcessor time while idle, %d s after the first paint\n", idleSeconds);
-  Running idle[kTargets] = {Running(targets[0]), Running(targets[1]), Running(targets[2])};
+  std::deque<Running> idle;
+  for (const Target& target : targets)
+    idle.emplace_back(target);
   for (int t = 0; t < kTargets; ++t) {
     Points points;
     if (!idle[t].Ok() || !idle[t].WaitForPoints(points))

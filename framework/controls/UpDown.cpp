@@ -113,10 +113,9 @@ void TCustomUpDown::CreateParams(TCreateParams& params) {
 }
 
 void TCustomUpDown::CreateWnd() {
-  // Attaching lets the window system size the spin button as it likes; it keeps its own.
-  // The width is noted before the window is made: the system's up-down control takes its
-  // default width as soon as its window exists (seen on Wine 8.0), which would lose the
-  // width a scaled form gave the spin button.
+  // The spin button keeps the width it was given. It is noted before the window is made:
+  // the system's up-down control takes its default width as soon as its window exists (seen
+  // on Wine 8.0), which would lose the width a scaled form gave the spin button.
   const std::int32_t width = Width();
   TWinControl::CreateWnd();
   if (associate_)

@@ -92,8 +92,8 @@ class TCustomUpDown : public TWinControl {
  private:
   static const MessageEntry kMessageEntries[];
 
-  // Binds the field to the window, gives the field back the room the system took and puts
-  // the spin button, `width` wide, beside it.
+  // Binds the field to the window without letting the system move it, and puts the spin
+  // button, `width` wide, beside it where docking would.
   void Attach(TWinControl* field, std::int32_t width);
   // Takes the number the field shows as the position, when it is one within the range;
   // true when it did.
