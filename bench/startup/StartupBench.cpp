@@ -129,7 +129,8 @@ double LinuxProcessorMilliseconds(const std::string& program, const std::string&
     // The arguments after the path, separated by nulls as Linux keeps them; Wine pads the
     // command line with more nulls (seen on Wine 8.0).
     arguments.erase(0, std::min(arguments.size(), std::strlen(arguments.c_str()) + 1));
-    while (!arguments.empty() && arguments.back() == '\0') arguments.pop_back();
+    while (!arguments.empty() && arguments.back() == '\0')
+      arguments.pop_back();
     std::replace(arguments.begin(), arguments.end(), '\0', ' ');
     if (arguments != wanted) continue;
     const std::string stat = ReadWhole(directory + "stat");
