@@ -1,0 +1,19 @@
+#pragma once
+
+// Libraries the program loads itself rather than imports: they come from the system folder
+// only. A program is started from wherever it was downloaded to, and a library of a system
+// name dropped into that folder (or into the current one) would otherwise be found first.
+
+#include <windows.h>
+
+namespace sx {
+
+// Takes the program's own folder and the current folder out of the process's library
+// search. Called first thing at the program's start, before anything can load a library.
+void RestrictLibrarySearch();
+
+// The system library of that file name (a bare name such as "winmm.dll"), loaded from the
+// system folder only; nullptr when it cannot be had there.
+HMODULE LoadSystemLibrary(const char* fileName);
+
+}  // namespace sx
