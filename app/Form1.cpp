@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "app/SystemActions.h"
@@ -70,6 +71,31 @@ TForm1::TForm1(sx::TComponent* owner) : sx::TForm(owner) {}
 
 TForm1::TForm1(sx::TComponent* owner, sx::CreateNewTag tag) : sx::TForm(owner, tag) {}
 
+void TForm1::AfterConstruction() {
+  sx::TForm::AfterConstruction();
+  // Hooked only once the window is whole: a construction that fails leaves no hook behind.
+  if (!sx::Application) return;
+  applicationHook_ = sx::MakeEvent<&TForm1::ApplicationWindowMessage>(this);
+  sx::Application->HookMainWindow(applicationHook_);
+  TaskbarProgress::AllowButtonCreated(sx::Application->Handle());
+}
+
+void TForm1::BeforeDestruction() {
+  // Leaving the program ends the countdown: the system may sleep again. The bar goes while
+  // the button is still there, before the form is hidden.
+  if (Timer1 && Timer1->Enabled()) SystemCalls().SetThreadExecutionState(kMayRest);
+  taskbar_.Leave();
+  if (sx::Application && applicationHook_) sx::Application->UnhookMainWindow(applicationHook_);
+  applicationHook_ = {};
+  sx::TForm::BeforeDestruction();
+}
+
+void TForm1::ApplicationWindowMessage(sx::TMessage& message, bool&) {
+  // Left unhandled: the application window goes on with it as with any other message.
+  if (message.Msg != 0 && message.Msg == TaskbarProgress::ButtonCreatedMessage())
+    taskbar_.ButtonCreated(sx::Application->Handle());
+}
+
 // --- The immediate actions --------------------------------------------------------------------
 // None of them touches the countdown: the timer, the fields and the countdown buttons stay.
 
@@ -113,6 +139,10 @@ void TForm1::Timer1Timer(sx::TObject*) {
     Start->SetEnabled(true);
     Pause->SetEnabled(false);
     Otmena->SetEnabled(false);
+    // The countdown is over before the action runs, which may block (a door that moves) or
+    // fail: either way nothing keeps the system awake any longer.
+    SystemCalls().SetThreadExecutionState(kMayRest);
+    taskbar_.Clear();
     // The choice counts as it stands now, not as it stood at Start. Each radio button is
     // asked on its own; they exclude each other, so one action runs.
     if (RadioButton1->Checked())
@@ -138,11 +168,16 @@ void TForm1::Timer1Timer(sx::TObject*) {
     Edit2->SetText("59");
     Edit3->SetText("59");
   }
+  ShowProgress();
 }
 
 void TForm1::StartClick(sx::TObject*) {
-  // The timer first: when the system refuses it, the buttons stay as they were. Enabling
-  // the timer starts its period afresh, so a resumed countdown waits one full interval.
+  // The spin buttons are on only at rest: with them off, Start resumes a paused countdown
+  // (or starts a finished one again at 0:0:0), which keeps the time set at the first Start.
+  const bool resuming = !UpDown1->Enabled();
+  // The timer first: when the system refuses it, the buttons stay as they were and nothing
+  // is asked of the system. Enabling the timer starts its period afresh, so a resumed
+  // countdown waits one full interval.
   Timer1->SetEnabled(true);
   Start->SetEnabled(false);
   Pause->SetEnabled(true);
@@ -150,6 +185,11 @@ void TForm1::StartClick(sx::TObject*) {
   UpDown1->SetEnabled(false);
   UpDown2->SetEnabled(false);
   UpDown3->SetEnabled(false);
+  // Sleeping on idle would stop the ticks with the computer, and the action would come long
+  // after waking, or never. The display may still turn off.
+  SystemCalls().SetThreadExecutionState(kStayAwake);
+  if (!resuming) secondsAtStart_ = std::max(FieldSeconds(), 0LL);
+  ShowProgress();
 }
 
 void TForm1::PauseClick(sx::TObject*) {
@@ -158,6 +198,8 @@ void TForm1::PauseClick(sx::TObject*) {
   Start->SetEnabled(true);
   Pause->SetEnabled(false);
   Otmena->SetEnabled(false);
+  SystemCalls().SetThreadExecutionState(kMayRest);
+  taskbar_.Paused();
 }
 
 void TForm1::OtmenaClick(sx::TObject*) {
@@ -172,4 +214,26 @@ void TForm1::OtmenaClick(sx::TObject*) {
   UpDown1->SetEnabled(true);
   UpDown2->SetEnabled(true);
   UpDown3->SetEnabled(true);
+  SystemCalls().SetThreadExecutionState(kMayRest);
+  taskbar_.Clear();
+}
+
+long long TForm1::FieldSeconds() const {
+  std::int32_t hours = 0;
+  std::int32_t minutes = 0;
+  std::int32_t seconds = 0;
+  if (!sx::TryStrToInt(Edit1->Text(), hours) || !sx::TryStrToInt(Edit2->Text(), minutes) ||
+      !sx::TryStrToInt(Edit3->Text(), seconds))
+    return -1;
+  const long long total = 3600LL * hours + 60LL * minutes + seconds;
+  return total < 0 ? -1 : total;
+}
+
+void TForm1::ShowProgress() {
+  // Fields that hold no number are reported by the tick; the bar keeps what it showed.
+  const long long left = FieldSeconds();
+  if (left < 0) return;
+  const long long total = std::max(secondsAtStart_, left);
+  taskbar_.Running(static_cast<unsigned long long>(total - left),
+                   static_cast<unsigned long long>(total));
 }

@@ -1,7 +1,10 @@
 #pragma once
 
-// TForm1: the program's main window, its components and the countdown they drive.
+// TForm1: the program's main window, its components and the countdown they drive, with what
+// the countdown asks of the system meanwhile: to stay awake, and to show the time going on
+// the taskbar button.
 
+#include "app/TaskbarProgress.h"
 #include "framework/controls/BitBtn.h"
 #include "framework/controls/Button.h"
 #include "framework/controls/Edit.h"
@@ -9,6 +12,7 @@
 #include "framework/controls/RadioButton.h"
 #include "framework/controls/Timer.h"
 #include "framework/controls/UpDown.h"
+#include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
 
 // The main window. Its whole content comes from its stored definition ("TFORM1"): the
@@ -58,6 +62,23 @@ class TForm1 : public sx::TForm {
   void StartClick(sx::TObject* sender);
   void PauseClick(sx::TObject* sender);
   void OtmenaClick(sx::TObject* sender);
+
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+ private:
+  // The application window's messages, before the application handles them: the taskbar
+  // says there when the program's button exists.
+  void ApplicationWindowMessage(sx::TMessage& message, bool& handled);
+  // The time the fields show, in seconds; -1 while one of them holds no number.
+  long long FieldSeconds() const;
+  // The time gone since Start, onto the taskbar button.
+  void ShowProgress();
+
+  sx::TWindowHook applicationHook_;
+  TaskbarProgress taskbar_;
+  // The time set when the countdown was started, in seconds; a resumed countdown keeps it.
+  long long secondsAtStart_ = 0;
 };
 
 // The main window once the application has created it; empty before.

@@ -1,5 +1,6 @@
 #include "app/SystemActions.h"
 
+#include "app/ShellTaskbar.h"
 #include "framework/forms/MessageDialog.h"
 
 namespace {
@@ -30,9 +31,22 @@ class Win32SystemCalls final : public SystemActionCalls {
   }
   BOOL CloseHandle(HANDLE handle) override { return ::CloseHandle(handle); }
   void ShowPlainMessage(const std::string& text) override { sx::ShowPlainMessage(text); }
+  EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) override {
+    return ::SetThreadExecutionState(flags);
+  }
+  HRESULT SetProgressState(HWND window, TBPFLAG flags) override {
+    ITaskbarList3* list = taskbar_.Get();
+    return list ? list->SetProgressState(window, flags) : E_NOINTERFACE;
+  }
+  HRESULT SetProgressValue(HWND window, ULONGLONG completed, ULONGLONG total) override {
+    ITaskbarList3* list = taskbar_.Get();
+    return list ? list->SetProgressValue(window, completed, total) : E_NOINTERFACE;
+  }
+  void ReleaseTaskbar() override { taskbar_.Release(); }
 
  private:
   MediaControlLibrary mediaControl_{kMediaControlLibrary};
+  ShellTaskbar taskbar_;
 };
 
 // Nothing reaches the system: every call fails, nothing is shown.
@@ -52,6 +66,10 @@ class InertSystemCalls final : public SystemActionCalls {
   }
   BOOL CloseHandle(HANDLE) override { return FALSE; }
   void ShowPlainMessage(const std::string&) override {}
+  EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE) override { return 0; }
+  HRESULT SetProgressState(HWND, TBPFLAG) override { return E_NOTIMPL; }
+  HRESULT SetProgressValue(HWND, ULONGLONG, ULONGLONG) override { return E_NOTIMPL; }
+  void ReleaseTaskbar() override {}
 };
 
 InertSystemCalls g_inertCalls;

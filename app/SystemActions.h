@@ -1,12 +1,15 @@
 #pragma once
 
 // What the program can make the system do: shut down, restart, end the session, and move
-// the CD door. Every system call goes through SystemActionCalls, so that tests can put a
-// recorder in place of the system; only the program itself installs the real calls.
+// the CD door; and what it asks of the system while a countdown runs: to stay awake, and to
+// show the time going on the taskbar button. Every system call goes through
+// SystemActionCalls, so that tests can put a recorder in place of the system; only the
+// program itself installs the real calls.
 
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <shobjidl.h>
 
 #include <string>
 
@@ -28,7 +31,24 @@ class SystemActionCalls {
   virtual BOOL CloseHandle(HANDLE handle) = 0;
   // Shows the text in the framework's plain message dialog and returns once it is closed.
   virtual void ShowPlainMessage(const std::string& text) = 0;
+
+  // What the thread needs of the system: kStayAwake keeps it from sleeping on idle,
+  // kMayRest lets it again. Answers the flags in force before, or 0 when refused.
+  virtual EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) = 0;
+  // The progress bar on the taskbar button of `window`, through the shell's taskbar
+  // interface, which is made at the first of these calls. Where the system has none (before
+  // Windows 7) or it fails, they answer a failure and nothing is shown.
+  virtual HRESULT SetProgressState(HWND window, TBPFLAG flags) = 0;
+  virtual HRESULT SetProgressValue(HWND window, ULONGLONG completed, ULONGLONG total) = 0;
+  // Lets the taskbar interface go (the shell restarted, or the program ends); the next
+  // progress call makes it anew.
+  virtual void ReleaseTaskbar() = 0;
 };
+
+// The requests of SetThreadExecutionState: the system stays up while a countdown runs (the
+// display may still turn off), and may sleep again when none does.
+inline constexpr EXECUTION_STATE kStayAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+inline constexpr EXECUTION_STATE kMayRest = ES_CONTINUOUS;
 
 // The media-control library, bound when the first command is sent instead of when the
 // program starts: loading it brings in the system's audio libraries, and only the door

@@ -611,6 +611,91 @@ TEST_F(CountdownTest, EnterWhileRunningDoesNotReachStart) {
   EXPECT_TRUE(system_->log.empty());
 }
 
+// --- Awake and on the taskbar while counting -------------------------------------------------
+
+const std::string kStayAwake = "SetThreadExecutionState(0x80000001)";
+const std::string kMayRest = "SetThreadExecutionState(0x80000000)";
+
+// The countdown with the taskbar button in place, from rest; only what it asks of the
+// system besides the actions is looked at.
+class AwakeAndTaskbarTest : public CountdownTest {
+ protected:
+  void SetUp() override {
+    CountdownTest::SetUp();
+    if (HasFatalFailure()) return;
+    SendMessageA(Application->Handle(), TaskbarProgress::ButtonCreatedMessage(), 0, 0);
+    // Whatever an earlier test left on the bar goes the way a user would clear it.
+    Press(Form1->Start);
+    Press(Form1->Otmena);
+    system_->calls.clear();
+  }
+};
+
+TEST_F(AwakeAndTaskbarTest, StaysAwakeAndShowsTheTimeGoneOnlyWhileTicksCome) {
+  SetTime("0", "0", "2");
+  Press(Form1->Start);
+  Tick();
+  Press(Form1->Pause);
+  Press(Form1->Start);
+  Tick();
+  Tick();
+  EXPECT_EQ(system_->AwakeAndTaskbar(),
+            (std::vector<std::string>{
+                kStayAwake, "SetProgressState(normal)", "SetProgressValue(0 of 2)",
+                "SetProgressValue(1 of 2)",  //
+                kMayRest, "SetProgressState(paused)",
+                // Resumed: the time gone still counts from the time set at the first Start.
+                kStayAwake, "SetProgressState(normal)", "SetProgressValue(1 of 2)",
+                "SetProgressValue(2 of 2)",  //
+                kMayRest, "SetProgressState(none)"}));
+  EXPECT_EQ(system_->progressWindow, Application->Handle()) << "the button's window";
+}
+
+TEST_F(AwakeAndTaskbarTest, EndOfTheCountdownLetsTheSystemRestBeforeTheActionRuns) {
+  // A failing action leaves nothing asked either.
+  system_->exitAccepted = false;
+  Press(Form1->Start);
+  Tick();
+  std::vector<std::string> expected = {kStayAwake, "SetProgressState(normal)",
+                                       "SetProgressValue(1 of 1)", kMayRest,
+                                       "SetProgressState(none)"};
+  for (const std::string& call : ShutDownCalls(5))
+    expected.push_back(call);
+  expected.push_back("ShowPlainMessage(ExitWindowsEx)");
+  EXPECT_EQ(system_->calls, expected);
+}
+
+TEST_F(AwakeAndTaskbarTest, CancelLetsTheSystemRestAndClearsTheBar) {
+  SetTime("0", "1", "0");
+  Press(Form1->Start);
+  Tick();
+  system_->calls.clear();
+  Press(Form1->Otmena);
+  EXPECT_EQ(system_->AwakeAndTaskbar(),
+            (std::vector<std::string>{kMayRest, "SetProgressState(none)"}));
+}
+
+TEST_F(AwakeAndTaskbarTest, RefusedTimerAsksTheSystemNothing) {
+  const auto previous = TTimer::ReplaceSetTimer(&RefuseTimer);
+  Press(Form1->Start);
+  TTimer::ReplaceSetTimer(previous);
+  ASSERT_EQ(errors_.caught.size(), 1u);
+  EXPECT_TRUE(system_->AwakeAndTaskbar().empty());
+}
+
+TEST_F(AwakeAndTaskbarTest, LeavingTheProgramLetsTheSystemRestOnlyIfACountdownRuns) {
+  // A window of its own, freed as the program frees its main window when it ends.
+  for (const bool counting : {true, false}) {
+    TForm1* const form = New<TForm1>(Application);
+    if (counting) form->StartClick(form->Start);
+    system_->calls.clear();
+    Free(form);
+    const std::vector<std::string> expected =
+        counting ? std::vector<std::string>{kMayRest} : std::vector<std::string>{};
+    EXPECT_EQ(system_->AwakeAndTaskbar(), expected) << (counting ? "counting" : "at rest");
+  }
+}
+
 // --- What the controller leaves alone --------------------------------------------------------
 
 TEST_F(CountdownTest, ControllerNeverChangesTheOtherControls) {

@@ -1,6 +1,7 @@
 #include "tests/app/mainwindow/SystemCallRecorder.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace sx::testing {
 namespace {
@@ -34,6 +35,15 @@ SystemCallRecorder::~SystemCallRecorder() {
   SetSystemCalls(previous_);
 }
 
+void SystemCallRecorder::NoteAction(std::string line) {
+  calls.push_back(line);
+  log.push_back(std::move(line));
+}
+
+void SystemCallRecorder::NoteCountdown(std::string line) {
+  calls.push_back(std::move(line));
+}
+
 std::vector<std::string> SystemCallRecorder::Messages() const {
   std::vector<std::string> lines;
   for (const std::string& line : log)
@@ -48,15 +58,24 @@ std::vector<std::string> SystemCallRecorder::DoorCommands() const {
   return lines;
 }
 
+std::vector<std::string> SystemCallRecorder::AwakeAndTaskbar() const {
+  std::vector<std::string> lines;
+  for (const std::string& line : calls)
+    if (StartsWith(line, "SetThreadExecutionState") || StartsWith(line, "SetProgress") ||
+        StartsWith(line, "ReleaseTaskbar"))
+      lines.push_back(line);
+  return lines;
+}
+
 HANDLE SystemCallRecorder::GetCurrentProcess() {
-  log.push_back("GetCurrentProcess");
+  NoteAction("GetCurrentProcess");
   return kProcess;
 }
 
 BOOL SystemCallRecorder::OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token) {
   const bool ownProcess = process == kProcess;
-  log.push_back("OpenProcessToken(" + std::string(ownProcess ? "own process" : Hex(process)) +
-                ", " + Hex(desiredAccess) + ", token was " + Hex(token ? *token : nullptr) + ")");
+  NoteAction("OpenProcessToken(" + std::string(ownProcess ? "own process" : Hex(process)) + ", " +
+             Hex(desiredAccess) + ", token was " + Hex(token ? *token : nullptr) + ")");
   if (!token) return FALSE;
   if (!tokenOpens) return FALSE;
   *token = kToken;
@@ -64,7 +83,7 @@ BOOL SystemCallRecorder::OpenProcessToken(HANDLE process, DWORD desiredAccess, H
 }
 
 BOOL SystemCallRecorder::LookupPrivilegeValueA(LPCSTR systemName, LPCSTR name, LUID* luid) {
-  log.push_back("LookupPrivilegeValueA(" + Quoted(systemName) + ", " + Quoted(name) + ")");
+  NoteAction("LookupPrivilegeValueA(" + Quoted(systemName) + ", " + Quoted(name) + ")");
   if (luid) *luid = LUID{kLuidLow, kLuidHigh};
   return TRUE;
 }
@@ -80,22 +99,22 @@ BOOL SystemCallRecorder::AdjustTokenPrivileges(HANDLE token, BOOL disableAllPriv
              Hex(entry.Luid.LowPart) + ":" + Hex(static_cast<unsigned long>(entry.Luid.HighPart)) +
              ", attributes " + Hex(entry.Attributes);
   }
-  log.push_back("AdjustTokenPrivileges(" + std::string(token == kToken ? "token" : Hex(token)) +
-                ", " + std::to_string(disableAllPrivileges) + ", {" + record + "}, " +
-                std::to_string(bufferLength) + ", " + Hex(previousState) + ", " +
-                Hex(returnLength) + ")");
+  NoteAction("AdjustTokenPrivileges(" + std::string(token == kToken ? "token" : Hex(token)) + ", " +
+             std::to_string(disableAllPrivileges) + ", {" + record + "}, " +
+             std::to_string(bufferLength) + ", " + Hex(previousState) + ", " + Hex(returnLength) +
+             ")");
   // Whatever the token, the test decides the code, so that every answer can be met.
   lastError_ = lastErrorAfterAdjusting;
   return lastError_ == ERROR_SUCCESS || lastError_ == ERROR_NOT_ALL_ASSIGNED;
 }
 
 DWORD SystemCallRecorder::GetLastError() {
-  log.push_back("GetLastError");
+  NoteAction("GetLastError");
   return lastError_;
 }
 
 BOOL SystemCallRecorder::ExitWindowsEx(UINT flags, DWORD reserved) {
-  log.push_back("ExitWindowsEx(" + std::to_string(flags) + ", " + std::to_string(reserved) + ")");
+  NoteAction("ExitWindowsEx(" + std::to_string(flags) + ", " + std::to_string(reserved) + ")");
   if (exitAccepted) return TRUE;
   lastError_ = ERROR_PRIVILEGE_NOT_HELD;
   return FALSE;
@@ -103,14 +122,14 @@ BOOL SystemCallRecorder::ExitWindowsEx(UINT flags, DWORD reserved) {
 
 MCIERROR SystemCallRecorder::mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength,
                                             HWND callback) {
-  log.push_back("mciSendStringA(" + Quoted(command) + ", " + Hex(returnString) + ", " +
-                std::to_string(returnLength) + ")");
+  NoteAction("mciSendStringA(" + Quoted(command) + ", " + Hex(returnString) + ", " +
+             std::to_string(returnLength) + ")");
   doorCallback = callback;
   return 0;
 }
 
 BOOL SystemCallRecorder::CloseHandle(HANDLE handle) {
-  log.push_back("CloseHandle(" + std::string(handle == kToken ? "token" : Hex(handle)) + ")");
+  NoteAction("CloseHandle(" + std::string(handle == kToken ? "token" : Hex(handle)) + ")");
   if (handle == kToken) return TRUE;
   lastError_ = ERROR_INVALID_HANDLE;
   return FALSE;
@@ -118,7 +137,34 @@ BOOL SystemCallRecorder::CloseHandle(HANDLE handle) {
 
 void SystemCallRecorder::ShowPlainMessage(const std::string& text) {
   // The user closes the dialog at once.
-  log.push_back("ShowPlainMessage(" + text + ")");
+  NoteAction("ShowPlainMessage(" + text + ")");
+}
+
+EXECUTION_STATE SystemCallRecorder::SetThreadExecutionState(EXECUTION_STATE flags) {
+  NoteCountdown("SetThreadExecutionState(" + Hex(flags) + ")");
+  return ES_CONTINUOUS;
+}
+
+HRESULT SystemCallRecorder::SetProgressState(HWND window, TBPFLAG flags) {
+  const char* name = flags == TBPF_NOPROGRESS ? "none"
+                     : flags == TBPF_NORMAL   ? "normal"
+                     : flags == TBPF_PAUSED   ? "paused"
+                                              : nullptr;
+  NoteCountdown("SetProgressState(" +
+                (name ? std::string(name) : Hex(static_cast<unsigned long>(flags))) + ")");
+  progressWindow = window;
+  return taskbarAnswer;
+}
+
+HRESULT SystemCallRecorder::SetProgressValue(HWND window, ULONGLONG completed, ULONGLONG total) {
+  NoteCountdown("SetProgressValue(" + std::to_string(completed) + " of " + std::to_string(total) +
+                ")");
+  progressWindow = window;
+  return taskbarAnswer;
+}
+
+void SystemCallRecorder::ReleaseTaskbar() {
+  NoteCountdown("ReleaseTaskbar");
 }
 
 }  // namespace sx::testing

@@ -31,15 +31,23 @@ class SystemCallRecorder final : public SystemActionCalls {
   bool tokenOpens = true;
   DWORD lastErrorAfterAdjusting = ERROR_SUCCESS;
   bool exitAccepted = true;
+  HRESULT taskbarAnswer = S_OK;
 
-  // One line per call, in order.
+  // One line per call of the actions, in order.
   std::vector<std::string> log;
+  // One line per call of any kind, in order: the actions' and the requests to stay awake
+  // and the taskbar calls of a countdown.
+  std::vector<std::string> calls;
   // The callback window of the last media-control command.
   HWND doorCallback = nullptr;
+  // The window of the last taskbar progress call.
+  HWND progressWindow = nullptr;
 
   // Only the lines of these calls.
   std::vector<std::string> Messages() const;
   std::vector<std::string> DoorCommands() const;
+  // The requests to stay awake or rest and the taskbar calls.
+  std::vector<std::string> AwakeAndTaskbar() const;
 
   HANDLE GetCurrentProcess() override;
   BOOL OpenProcessToken(HANDLE process, DWORD desiredAccess, HANDLE* token) override;
@@ -53,8 +61,16 @@ class SystemCallRecorder final : public SystemActionCalls {
                           HWND callback) override;
   BOOL CloseHandle(HANDLE handle) override;
   void ShowPlainMessage(const std::string& text) override;
+  EXECUTION_STATE SetThreadExecutionState(EXECUTION_STATE flags) override;
+  HRESULT SetProgressState(HWND window, TBPFLAG flags) override;
+  HRESULT SetProgressValue(HWND window, ULONGLONG completed, ULONGLONG total) override;
+  void ReleaseTaskbar() override;
 
  private:
+  // An action's call goes into both logs, any other call only into `calls`.
+  void NoteAction(std::string line);
+  void NoteCountdown(std::string line);
+
   SystemActionCalls* previous_;
   // The last-error code as the system would leave it: set by the adjustment, overwritten by
   // any call after it that fails.
