@@ -207,15 +207,17 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheScreen) {
   EXPECT_EQ(caption, "Sonderix");
 }
 
-TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsMonitor) {
+// The screen a dialog is centred on is the monitor's whole area, not the part its taskbar
+// leaves.
+TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWholeAreaOfTheActiveFormsMonitor) {
   // The real screen as the primary monitor, a taskbar along its bottom; a second monitor to
   // its upper left, at negative coordinates, with a taskbar along its top.
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  const RECT primaryWork{0, 0, width, height - 40};
-  const RECT leftWork{-1024, -270, 0, 468};
+  const RECT primary{0, 0, width, height};
+  const RECT left{-1024, -300, 0, 468};
   FakeDesktop desktop(
-      {{RECT{0, 0, width, height}, primaryWork}, {RECT{-1024, -300, 0, 468}, leftWork}});
+      {{primary, RECT{0, 0, width, height - 40}}, {left, RECT{-1024, -270, 0, 468}}});
   std::string tall;
   for (int line = 0; line < 80; ++line)
     tall += "line\r\n";
@@ -223,12 +225,12 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsM
     const char* name;
     RECT mainForm;
     std::string text;
-    RECT work;  // where the dialog is to be centred
+    RECT screen;  // where the dialog is to be centred
   };
   const Case cases[] = {
-      {"on the primary monitor", {100, 100, 400, 300}, "Done", primaryWork},
-      {"on the monitor at negative coordinates", {-900, -200, -600, 0}, "Done", leftWork},
-      {"taller than that monitor: its caption stays on it", {-900, -200, -600, 0}, tall, leftWork},
+      {"on the primary monitor", {100, 100, 400, 300}, "Done", primary},
+      {"on the monitor at negative coordinates", {-900, -200, -600, 0}, "Done", left},
+      {"taller than that monitor: its caption stays on it", {-900, -200, -600, 0}, tall, left},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -244,9 +246,11 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsM
     const int dialogWidth = shown.right - shown.left;
     const int dialogHeight = shown.bottom - shown.top;
     EXPECT_EQ(shown.left,
-              std::max(c.work.left, c.work.left + (c.work.right - c.work.left - dialogWidth) / 2));
-    EXPECT_EQ(shown.top,
-              std::max(c.work.top, c.work.top + (c.work.bottom - c.work.top - dialogHeight) / 2));
+              std::max(c.screen.left,
+                       c.screen.left + (c.screen.right - c.screen.left - dialogWidth) / 2));
+    EXPECT_EQ(
+        shown.top,
+        std::max(c.screen.top, c.screen.top + (c.screen.bottom - c.screen.top - dialogHeight) / 2));
   }
 }
 
