@@ -59,6 +59,8 @@ constexpr int kButtonSpacing = 4;
 constexpr UINT kMeasureCaption = DT_CALCRECT | DT_LEFT | DT_SINGLELINE;
 constexpr UINT kMeasureText = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
 
+// At the screen's resolution: a dialog on a monitor of another resolution measures there and
+// takes the width in proportion, as the same caption is drawn larger or smaller there.
 std::array<std::int32_t, kDialogButtonCount> g_buttonWidths{};
 MessageDialogHelpProc g_helpProc = nullptr;
 
@@ -234,6 +236,7 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   canvas->HandleNeeded();
   const Finally release([canvas] { canvas->FreeHandle(); });
 
+  const int screen = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
   const POINT units = AverageCharSize(*canvas);
   const int horzMargin = MulDiv(kHorzMargin, units.x, 4);
   const int vertMargin = MulDiv(kVertMargin, units.y, 8);
@@ -249,9 +252,9 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
     if (g_buttonWidths[b] == 0) {
       RECT rect{0, 0, 0, 0};
       canvas->DrawText(LoadText(kButtons[b].caption), rect, kMeasureCaption);
-      g_buttonWidths[b] = rect.right - rect.left + 8;
+      g_buttonWidths[b] = MulDiv(rect.right - rect.left + 8, screen, form->PixelsPerInch());
     }
-    buttonWidth = std::max(buttonWidth, g_buttonWidths[b]);
+    buttonWidth = std::max(buttonWidth, MulDiv(g_buttonWidths[b], form->PixelsPerInch(), screen));
   }
 
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -264,7 +267,6 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   // The system's icons grow with the display's scale (32 pixels at 100 %, 64 at 200 %, seen
   // on Wine 8.0); the image shows one whole, not shrunk to the 100 % size.
   // On a monitor of another resolution than the screen's it takes that monitor's size.
-  const int screen = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
   const SIZE iconSize{MulDiv(GetSystemMetrics(SM_CXICON), form->PixelsPerInch(), screen),
                       MulDiv(GetSystemMetrics(SM_CYICON), form->PixelsPerInch(), screen)};
   int blockWidth = textRect.right;

@@ -109,8 +109,9 @@ class TMessageForm : public TForm {
 // canvas's font; the canvas must be attached to a device context.
 POINT AverageCharSize(TCanvas& canvas);
 
-// The width each button needs for its caption, measured the first time any dialog of the
-// process shows the button and kept from then on (0: not measured yet).
+// The width each button needs for its caption at the screen's resolution, measured the first
+// time any dialog of the process shows the button and kept from then on (0: not measured
+// yet).
 std::array<std::int32_t, kDialogButtonCount>& MessageDialogButtonWidths();
 
 // A new dialog, hidden and owned by the application; the caller frees it.

@@ -332,6 +332,25 @@ TEST_F(MessageDialogRunTest, DialogLaidOutForItsMonitorKeepsItsSizeWhenItsWindow
   dialog->Free();
 }
 
+// The widths the process keeps stand for the captions at the screen's resolution; on a
+// monitor of twice that, the same caption is drawn twice as wide.
+TEST_F(MessageDialogRunTest, CachedButtonWidthGrowsOnAMonitorOfAnotherResolution) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  FakeDesktop desktop({{RECT{0, 0, width, height}, RECT{0, 0, width, height}},
+                       {RECT{width, 0, 3 * width, 2 * height},
+                        RECT{width, 0, 3 * width, 2 * height}, 2 * Screen->PixelsPerInch()}});
+  main_->ChangeBounds(width + 100, 100, 600, 400);
+  MessageDialogButtonWidths().fill(0);
+  MessageDialogButtonWidths()[dbOK] = 300;
+
+  TMessageForm* dialog = BuildMessageDialog("Done", mkCustom, TDialogButtons{dbOK});
+
+  EXPECT_EQ(ButtonOf(dialog, "OK")->Width(), 600);
+  EXPECT_EQ(MessageDialogButtonWidths()[dbOK], 300);
+  dialog->Free();
+}
+
 TEST_F(MessageDialogRunTest, GivenPlaceIsKept) {
   RECT shown{};
   DialogDriver driver([&](TMessageForm* dialog) {
