@@ -7,6 +7,7 @@
 
 #include "framework/controls/Edit.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/TextUtil.h"
 #include "framework/runtime/Texts.h"
@@ -75,6 +76,7 @@ constinit const MessageEntry TCustomUpDown::kMessageEntries[] = {
     On<&TCustomUpDown::FWMNotify>(FWM_NOTIFY),
     On<&TCustomUpDown::FWMScroll>(FWM_VSCROLL),
     On<&TCustomUpDown::FWMScroll>(FWM_HSCROLL),
+    On<&TCustomUpDown::FWMParentFontChanged>(FWM_PARENTFONTCHANGED),
 };
 
 constinit const MessageTable TCustomUpDown::Messages{&TWinControl::Messages,
@@ -133,17 +135,35 @@ void TCustomUpDown::Attach(TWinControl* field, std::int32_t width) {
   // back, and every move of the field passes through the hook the system's up-down control
   // puts on it, several round trips to the window server each (seen on Wine 8.0). So the
   // field is given while the buttons are unaligned, which leaves it alone, and the buttons
-  // take the place docking would give them beside it: the field's top and height, the
-  // alignment's side.
+  // take the place docking would give them beside it.
+  const HWND fieldWindow = field->Handle();
+  const RECT fieldBounds = field->BoundsRect();
+  SendBuddy(fieldWindow);
+  // A system that moves the field all the same has it put back where the layout wants it.
+  const RECT moved = field->BoundsRect();
+  if (!EqualRect(&fieldBounds, &moved))
+    field->ChangeBounds(fieldBounds.left, fieldBounds.top, fieldBounds.right - fieldBounds.left,
+                        fieldBounds.bottom - fieldBounds.top);
+  Dock(*field, width);
+}
+
+void TCustomUpDown::SendBuddy(HWND field) {
+  // Unaligned, the system's up-down control neither moves the field nor gives the buttons
+  // its own width: aligned, it does both on attaching and on detaching (seen on Wine 8.0).
   const HWND window = Handle();
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   const LONG alignment = style & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT);
   if (alignment) SetWindowLongA(window, GWL_STYLE, style & ~alignment);
-  SendMessageA(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field->Handle()), 0);
-  if (alignment) SetWindowLongA(window, GWL_STYLE, style);
+  const Finally restore([window, style, alignment] {
+    if (alignment) SetWindowLongA(window, GWL_STYLE, style);
+  });
+  SendMessageA(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
+}
+
+void TCustomUpDown::Dock(const TWinControl& field, std::int32_t width) {
   const std::int32_t left =
-      alignButton_ == udRight ? field->Left() + field->Width() : field->Left() - width;
-  ChangeBounds(left, field->Top(), width, field->Height());
+      alignButton_ == udRight ? field.Left() + field.Width() : field.Left() - width;
+  ChangeBounds(left, field.Top(), width, field.Height());
 }
 
 void TCustomUpDown::SendRange() {
@@ -160,6 +180,32 @@ void TCustomUpDown::SendIncrement() {
   SendMessageA(Handle(), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(accel));
 }
 
+// --- Following the field ----------------------------------------------------------------------
+
+bool TCustomUpDown::Docked() const {
+  return associate_ && HandleAllocated() && associate_->HandleAllocated() &&
+         !Has(ComponentState::Loading);
+}
+
+void TCustomUpDown::Rescale(std::int32_t m, std::int32_t d) {
+  TWinControl::Rescale(m, d);
+  // Scaled on its own the pair would drift apart: a field keeps the height its font asks
+  // for, which scaling the buttons' height does not give.
+  if (Docked()) Dock(*associate_, Width());
+}
+
+void TCustomUpDown::FWMParentFontChanged(TMessage& message) {
+  Inherited<TCustomUpDown>(message);
+  if (!Docked()) return;
+  // The field takes the height of its new font. The children of a parent hear of its font
+  // in their order, and the field may come after the buttons: it takes the font now, so that
+  // the buttons dock to the height it keeps.
+  if (associate_->ParentFont() && Parent() &&
+      associate_->Font()->Height() != Parent()->Font()->Height())
+    associate_->DeliverMessage(FWM_PARENTFONTCHANGED);
+  Dock(*associate_, Width());
+}
+
 // --- The associated field ---------------------------------------------------------------------
 
 void TCustomUpDown::SetAssociate(TWinControl* value) {
@@ -171,8 +217,10 @@ void TCustomUpDown::SetAssociate(TWinControl* value) {
         throw Exception(
             Format(LoadText(TextId::SDuplicateAssociate), {value->Name(), sibling->Name()}));
 
+  // Detaching must not cost the buttons the width a scaled form gave them.
+  const std::int32_t width = Width();
   if (associate_) {
-    if (HandleAllocated()) SendMessageA(Handle(), UDM_SETBUDDY, 0, 0);
+    if (HandleAllocated()) SendBuddy(nullptr);
     Detach();
   }
 
@@ -183,7 +231,7 @@ void TCustomUpDown::SetAssociate(TWinControl* value) {
   // then on the system's up-down control answers the number in the field's text as its
   // position (an empty text as 0), seen on Wine 8.0.
   const std::int16_t position = Position();
-  if (HandleAllocated()) Attach(value, Width());
+  if (HandleAllocated()) Attach(value, width);
   associate_ = value;
   // The field may be destroyed first; its removal notice must reach this spin button.
   value->WatchFree(this);
@@ -199,7 +247,7 @@ void TCustomUpDown::Detach() {
 void TCustomUpDown::Notify(TComponent* component, Notice notice) {
   TWinControl::Notify(component, notice);
   if (notice != Notice::NoticeRemove || !component || component != associate_) return;
-  if (HandleAllocated()) SendMessageA(Handle(), UDM_SETBUDDY, 0, 0);
+  if (HandleAllocated()) SendBuddy(nullptr);
   // Cleared with or without a window: a spin button made later must not attach a field that
   // no longer exists.
   associate_ = nullptr;
@@ -332,7 +380,9 @@ void TCustomUpDown::FWMNotify(TMessage& message) {
 }
 
 void TCustomUpDown::FWMScroll(TMessage& message) {
-  if (LOWORD(message.WParam) != SB_THUMBPOSITION) return;
+  // The system's up-down control reports a refused step all the same, with the position it
+  // read from the field (seen on Wine 8.0): a disabled spin button took no step.
+  if (LOWORD(message.WParam) != SB_THUMBPOSITION || !Enabled()) return;
   const auto position = static_cast<std::int16_t>(HIWORD(message.WParam));
   if (position > position_)
     Click(btNext);

@@ -76,11 +76,14 @@ class TCustomUpDown : public TWinControl {
   void SetOnChangingEx(const TUDChangingEventEx& event) { onChangingEx_ = event; }
 
   void Notify(TComponent* component, Notice notice) override;
+  // Scaled, the buttons dock to their field again: its top and height, the alignment's side.
+  void Rescale(std::int32_t m, std::int32_t d) override;
 
  protected:
   // --- Message handlers (the class's table) -----------------------------------------------
   void FWMNotify(TMessage& message);
   void FWMScroll(TMessage& message);
+  void FWMParentFontChanged(TMessage& message);
 
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
@@ -95,6 +98,13 @@ class TCustomUpDown : public TWinControl {
   // Binds the field to the window without letting the system move it, and puts the spin
   // button, `width` wide, beside it where docking would.
   void Attach(TWinControl* field, std::int32_t width);
+  // UDM_SETBUDDY (none: detach) with the alignment style off, restored on every path.
+  void SendBuddy(HWND field);
+  // Places the buttons, `width` wide, against the field on the alignment's side, over its
+  // top and height.
+  void Dock(const TWinControl& field, std::int32_t width);
+  // Whether the buttons and their field both have windows, outside loading.
+  bool Docked() const;
   // Takes the number the field shows as the position, when it is one within the range;
   // true when it did.
   bool TakeFieldValue(std::int32_t& value);

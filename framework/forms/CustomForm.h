@@ -233,6 +233,15 @@ class TCustomForm : public TScrollingWinControl {
   // pixels per inch and the window takes the place the system suggests.
   void WMDpiChanged(TMessage& message);
 
+  // The screen's pixels per inch: the system's, the same on every monitor for programs that
+  // do not scale themselves per monitor.
+  static int ScreenResolution();
+  // The pixels per inch of the monitor the form opens on, the screen's when the system
+  // cannot tell.
+  int OpeningResolution();
+  // Scales the form's own font from `oldPixelsPerInch` to `newPixelsPerInch`.
+  virtual void RescaleFont(int newPixelsPerInch, int oldPixelsPerInch);
+
  private:
   enum class FormState : std::uint8_t { Creating, VisibleWish, Showing, Modal, ActivationPending };
   using TFormState = Set<FormState, std::uint8_t>;
@@ -242,7 +251,6 @@ class TCustomForm : public TScrollingWinControl {
   static const MessageEntry kMessageEntries[];
 
   void InitForm();
-  static int ScreenResolution();
   void RunCreateEvent();
   void RunDestroyEvent();
   void SetActive(bool active);

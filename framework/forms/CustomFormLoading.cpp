@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "framework/forms/CustomForm.h"
+#include "framework/forms/Desktop.h"
 #include "framework/forms/Screen.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
@@ -50,6 +51,11 @@ void SetDefaultOldCreateOrder(bool on) {
 // The screen object may not exist yet (or any more) while a form is made or read.
 int TCustomForm::ScreenResolution() {
   return Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+}
+
+int TCustomForm::OpeningResolution() {
+  const int monitor = Desktop().monitorPixelsPerInch(DefaultMonitor());
+  return monitor > 35 ? monitor : ScreenResolution();
 }
 
 int TCustomForm::PixelsPerInch() const {
@@ -100,7 +106,9 @@ void TCustomForm::LoadState(TReader& reader) {
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
     const int designPixelsPerInch = pixelsPerInch_;
-    const int screenPixelsPerInch = ScreenResolution();
+    // Laid out at once for the monitor it opens on, which need not have the system's
+    // resolution: no message would tell the window to scale once it is made there.
+    const int screenPixelsPerInch = OpeningResolution();
     if (ScalingFlags().Contains(ScaleFlag::ScaleFont) && pixelsPerInch_ != screenPixelsPerInch)
       Font()->SetHeight(MulDiv(Font()->Height(), screenPixelsPerInch, pixelsPerInch_));
     pixelsPerInch_ = screenPixelsPerInch;
@@ -148,14 +156,17 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   // Both halves carry the same value; the vertical one is the one fonts are measured in.
   const int newPixelsPerInch = HIWORD(message.WParam);
   const int oldPixelsPerInch = PixelsPerInch();
+  message.Result = 0;
+  // A form laid out for that resolution already (made for the monitor it was then moved
+  // to) keeps its size: the system suggests one grown by the ratio of the two monitors.
+  if (Scaled() && newPixelsPerInch == oldPixelsPerInch) return;
   // The window takes its new size first, so that controls growing into it never stand
   // beyond it: scroll bars would come and, one leaving room for the other, not all go.
   if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam))
     SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  message.Result = 0;
-  if (!Scaled() || newPixelsPerInch <= 35 || newPixelsPerInch == oldPixelsPerInch) return;
+  if (!Scaled() || newPixelsPerInch <= 35) return;
   DisableAlign();
   Finally enableAlign([this] { EnableAlign(); });
   // The controls' glyphs follow the form's resolution, so it changes first. The font
@@ -164,6 +175,10 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   pixelsPerInch_ = newPixelsPerInch;
   RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
   RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
+  RescaleFont(newPixelsPerInch, oldPixelsPerInch);
+}
+
+void TCustomForm::RescaleFont(int newPixelsPerInch, int oldPixelsPerInch) {
   Font()->SetHeight(MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch));
 }
 

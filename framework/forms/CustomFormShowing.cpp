@@ -98,6 +98,10 @@ void TCustomForm::ApplyCentring() {
   } else if (reference && position_ >= poMainFormCenter) {
     over = reference->BoundsRect();
     area = MonitorWorkArea(MonitorOf(*reference));
+  } else if (position_ == poScreenCenter) {
+    // The screen is the monitor's whole area, a taskbar on it included; the form is centred
+    // there and then stands on the monitor it opens on.
+    over = area = MonitorRect(DefaultMonitor());
   } else {
     over = area = MonitorWorkArea(DefaultMonitor());
   }

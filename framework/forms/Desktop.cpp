@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "framework/runtime/SystemLibrary.h"
+
 namespace sx {
 namespace {
 
@@ -23,6 +25,22 @@ bool SystemMonitorInfo(HMONITOR monitor, MONITORINFO& info) {
   return GetMonitorInfoA(monitor, &info) != FALSE;
 }
 
+// Looked up at run time: the call exists from Windows 8.1 on, in a library older systems lack.
+int SystemMonitorPixelsPerInch(HMONITOR monitor) {
+  using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpiForMonitor = [] {
+    const HMODULE library = LoadSystemLibrary("shcore.dll");
+    const FARPROC found = library ? GetProcAddress(library, "GetDpiForMonitor") : nullptr;
+    return reinterpret_cast<GetDpiForMonitorProc>(reinterpret_cast<void*>(found));
+  }();
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  UINT x = 0;
+  UINT y = 0;
+  if (!monitor || !getDpiForMonitor || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
+    return 0;
+  return static_cast<int>(y);
+}
+
 bool SystemNonClientMetrics(NONCLIENTMETRICSA& metrics) {
   metrics = NONCLIENTMETRICSA{};
   metrics.cbSize = kNonClientMetricsSize;
@@ -34,6 +52,7 @@ DesktopQueries g_queries{
     .monitorFromWindow = &SystemMonitorFromWindow,
     .monitorFromRect = &SystemMonitorFromRect,
     .monitorInfo = &SystemMonitorInfo,
+    .monitorPixelsPerInch = &SystemMonitorPixelsPerInch,
     .nonClientMetrics = &SystemNonClientMetrics,
 };
 
@@ -47,10 +66,25 @@ DesktopQueries SetDesktopQueries(const DesktopQueries& queries) {
   return std::exchange(g_queries, queries);
 }
 
-RECT MonitorWorkArea(HMONITOR monitor) {
+namespace {
+
+// The monitor's areas; both the primary screen's whole rectangle when it is unknown.
+MONITORINFO InfoOrPrimaryScreen(HMONITOR monitor) {
   MONITORINFO info{};
-  if (monitor && g_queries.monitorInfo(monitor, info)) return info.rcWork;
-  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (monitor && g_queries.monitorInfo(monitor, info)) return info;
+  info.rcMonitor = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  info.rcWork = info.rcMonitor;
+  return info;
+}
+
+}  // namespace
+
+RECT MonitorWorkArea(HMONITOR monitor) {
+  return InfoOrPrimaryScreen(monitor).rcWork;
+}
+
+RECT MonitorRect(HMONITOR monitor) {
+  return InfoOrPrimaryScreen(monitor).rcMonitor;
 }
 
 }  // namespace sx

@@ -11,6 +11,8 @@
 #include "framework/controls/Label.h"
 #include "framework/controls/SystemError.h"
 #include "framework/forms/Desktop.h"
+#include "framework/forms/Screen.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
@@ -57,6 +59,8 @@ constexpr int kButtonSpacing = 4;
 constexpr UINT kMeasureCaption = DT_CALCRECT | DT_LEFT | DT_SINGLELINE;
 constexpr UINT kMeasureText = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
 
+// At the screen's resolution: a dialog on a monitor of another resolution measures there and
+// takes the width in proportion, as the same caption is drawn larger or smaller there.
 std::array<std::int32_t, kDialogButtonCount> g_buttonWidths{};
 MessageDialogHelpProc g_helpProc = nullptr;
 
@@ -115,12 +119,34 @@ TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kCreateNew) {
   canvas_ = New<TControlCanvas>();
   canvas_->SetControl(this);
   NONCLIENTMETRICSA metrics{};
-  if (!Desktop().nonClientMetrics(metrics)) return;
+  if (Desktop().nonClientMetrics(metrics)) messageFont_ = metrics.lfMessageFont;
+  // Laid out from the start for the monitor it opens on (the active form's), whose
+  // resolution may differ from the screen's the system reports the font at.
+  const int screen = ScreenResolution();
+  const int opening = OpeningResolution();
+  SetPixelsPerInch(opening);
+  if (messageFont_)
+    TakeMessageFont(PixelsPerInch());
+  else if (PixelsPerInch() != screen)
+    TForm::RescaleFont(PixelsPerInch(), screen);
+}
+
+void TMessageForm::TakeMessageFont(int pixelsPerInch) {
   // The system's message font as it is: made from the whole record, its weight, width,
   // quality and family stay what the user chose, which a description could not carry.
-  if (HFONT font = CreateFontIndirectA(&metrics.lfMessageFont))
-    Font()->TakeHandle(reinterpret_cast<FontHandle>(font),
-                       FontDataFromLogFont(metrics.lfMessageFont));
+  LOGFONTA record = *messageFont_;
+  const int screen = ScreenResolution();
+  record.lfHeight = MulDiv(record.lfHeight, pixelsPerInch, screen);
+  record.lfWidth = MulDiv(record.lfWidth, pixelsPerInch, screen);
+  if (HFONT font = CreateFontIndirectA(&record))
+    Font()->TakeHandle(reinterpret_cast<FontHandle>(font), FontDataFromLogFont(record));
+}
+
+void TMessageForm::RescaleFont(int newPixelsPerInch, int oldPixelsPerInch) {
+  if (messageFont_)
+    TakeMessageFont(newPixelsPerInch);
+  else
+    TForm::RescaleFont(newPixelsPerInch, oldPixelsPerInch);
 }
 
 TMessageForm::~TMessageForm() {
@@ -210,6 +236,7 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   canvas->HandleNeeded();
   const Finally release([canvas] { canvas->FreeHandle(); });
 
+  const int screen = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
   const POINT units = AverageCharSize(*canvas);
   const int horzMargin = MulDiv(kHorzMargin, units.x, 4);
   const int vertMargin = MulDiv(kVertMargin, units.y, 8);
@@ -225,9 +252,9 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
     if (g_buttonWidths[b] == 0) {
       RECT rect{0, 0, 0, 0};
       canvas->DrawText(LoadText(kButtons[b].caption), rect, kMeasureCaption);
-      g_buttonWidths[b] = rect.right - rect.left + 8;
+      g_buttonWidths[b] = MulDiv(rect.right - rect.left + 8, screen, form->PixelsPerInch());
     }
-    buttonWidth = std::max(buttonWidth, g_buttonWidths[b]);
+    buttonWidth = std::max(buttonWidth, MulDiv(g_buttonWidths[b], form->PixelsPerInch(), screen));
   }
 
   const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -239,7 +266,9 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   const LPCSTR iconId = kKinds[kind].icon;
   // The system's icons grow with the display's scale (32 pixels at 100 %, 64 at 200 %, seen
   // on Wine 8.0); the image shows one whole, not shrunk to the 100 % size.
-  const SIZE iconSize{GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+  // On a monitor of another resolution than the screen's it takes that monitor's size.
+  const SIZE iconSize{MulDiv(GetSystemMetrics(SM_CXICON), form->PixelsPerInch(), screen),
+                      MulDiv(GetSystemMetrics(SM_CYICON), form->PixelsPerInch(), screen)};
   int blockWidth = textRect.right;
   int blockHeight = textRect.bottom;
   if (iconId) {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "framework/forms/CustomForm.h"
@@ -53,7 +54,7 @@ class TMessageForm : public TForm {
   SX_MESSAGES()
 
   // An empty form in the system's message font (the default form font when the system
-  // cannot tell it).
+  // cannot tell it), both at the resolution of the monitor the form opens on.
   explicit TMessageForm(TComponent* owner);
   ~TMessageForm() override;
 
@@ -83,13 +84,22 @@ class TMessageForm : public TForm {
   // The help button's click.
   void HelpButtonClick(TObject* sender);
 
+ protected:
+  // Made again from the message font's record: a description would lose what the user
+  // chose of it (its weight, width, quality and family).
+  void RescaleFont(int newPixelsPerInch, int oldPixelsPerInch) override;
+
  private:
   static const MessageEntry kMessageEntries[];
 
   void FWMChildKey(TMessage& message);
+  // Takes the message font, scaled from the screen's resolution to `pixelsPerInch`.
+  void TakeMessageFont(int pixelsPerInch);
 
   TLabel* message_ = nullptr;
   TControlCanvas* canvas_ = nullptr;
+  // The system's message font at the screen's resolution, when it could be read.
+  std::optional<LOGFONTA> messageFont_;
   std::int32_t helpContext_ = 0;
   std::string helpFile_;
   TKeyEvent onKeyDown_;
@@ -99,8 +109,9 @@ class TMessageForm : public TForm {
 // canvas's font; the canvas must be attached to a device context.
 POINT AverageCharSize(TCanvas& canvas);
 
-// The width each button needs for its caption, measured the first time any dialog of the
-// process shows the button and kept from then on (0: not measured yet).
+// The width each button needs for its caption at the screen's resolution, measured the first
+// time any dialog of the process shows the button and kept from then on (0: not measured
+// yet).
 std::array<std::int32_t, kDialogButtonCount>& MessageDialogButtonWidths();
 
 // A new dialog, hidden and owned by the application; the caller frees it.

@@ -317,6 +317,38 @@ class MainWindowMovedTest : public MainWindowTest {
   std::vector<Bounds> before_;
 };
 
+// The height a field takes for the font its window draws with: the character height and
+// the 3-D border.
+int FieldHeightFor(HWND field) {
+  const HDC dc = GetDC(field);
+  const HGDIOBJ saved =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, saved);
+  ReleaseDC(field, dc);
+  return static_cast<int>(metrics.tmHeight) + 8 * GetSystemMetrics(SM_CYBORDER);
+}
+
+// Where a control should stand after the move by `factor`: scaled like any control, except
+// that a field takes the height of its new font and a spin button docks flush right of its
+// field, over the field's top and height, keeping its own scaled width.
+Bounds ExpectedAfterMove(const ControlRow& row, const Bounds& was, int factor, const TForm1& form) {
+  Bounds expected{factor * was.left, factor * was.top, factor * was.width, factor * was.height};
+  const std::string_view kind = row.className;
+  if (kind == "TEdit")
+    expected.height = FieldHeightFor(static_cast<TWinControl*>(form.FindOwned(row.name))->Handle());
+  if (kind == "TUpDown") {
+    const std::string field = "Edit" + std::string(row.name).substr(6);
+    const Bounds fieldBounds =
+        BoundsInParent(static_cast<TWinControl*>(form.FindOwned(field))->Handle());
+    expected.left = fieldBounds.left + fieldBounds.width;
+    expected.top = fieldBounds.top;
+    expected.height = fieldBounds.height;
+  }
+  return expected;
+}
+
 TEST_F(MainWindowMovedTest, FormAndControlsRescaleByTheRatioOfResolutions) {
   const int old = form_->PixelsPerInch();
   const int fontHeight = form_->Font()->Height();
@@ -329,15 +361,9 @@ TEST_F(MainWindowMovedTest, FormAndControlsRescaleByTheRatioOfResolutions) {
     const ControlRow& row = StoredControls()[i];
     SCOPED_TRACE(row.name);
     const HWND window = Control(row.name)->Handle();
-    // Fields take the height of their new font, and spin buttons dock to them.
-    const std::string_view kind = row.className;
-    if (kind != "TEdit" && kind != "TUpDown") {
-      const Bounds& was = before_[i];
-      EXPECT_EQ(BoundsInParent(window),
-                (Bounds{2 * was.left, 2 * was.top, 2 * was.width, 2 * was.height}));
-    }
+    EXPECT_EQ(BoundsInParent(window), ExpectedAfterMove(row, before_[i], 2, *form_));
     EXPECT_TRUE(Inside(RectInParent(window), ClientOf(GetParent(window))));
-    if (kind == "TBitBtn") {
+    if (std::string_view(row.className) == "TBitBtn") {
       auto* button = static_cast<TBitBtn*>(Control(row.name));
       EXPECT_EQ(button->Glyph()->Height(), KindGlyph(bkOK, 2 * old)->Height());
     }

@@ -17,6 +17,15 @@
 
 namespace sx::testing {
 
+// A field whose window cannot be made.
+class TFailingEdit : public TEdit {
+  SX_CLASS(TFailingEdit)
+  using TEdit::TEdit;
+
+ protected:
+  void CreateWnd() override { throw Exception("no window"); }
+};
+
 // A host whose definitions may hold fields and spin buttons.
 class TSpinForm : public TTestForm {
   SX_CLASS(TSpinForm)
@@ -34,6 +43,11 @@ constinit const ClassInfo TSpinForm::StaticClass{
     .parent = &TTestForm::StaticClass,
     .construct = &ConstructComponent<TSpinForm>,
     .fieldClasses = kSpinFormFieldClasses,
+};
+
+constinit const ClassInfo TFailingEdit::StaticClass{
+    .name = "TFailingEdit",
+    .parent = &TEdit::StaticClass,
 };
 
 namespace {
@@ -68,6 +82,17 @@ int g_fieldMoves;
 LRESULT CALLBACK CountFieldMoves(int code, WPARAM wParam, LPARAM lParam) {
   const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
   if (call->hwnd == g_watchedField && call->message == WM_WINDOWPOSCHANGED) ++g_fieldMoves;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Moves a field while a spin button is given it, as a system may that docks it regardless
+// of the alignment.
+HWND g_spinToWatch;
+HWND g_fieldToMove;
+LRESULT CALLBACK MoveFieldOnAttach(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (call->hwnd == g_spinToWatch && call->message == UDM_SETBUDDY && call->wParam)
+    SetWindowPos(g_fieldToMove, nullptr, 0, 0, 20, 21, SWP_NOZORDER | SWP_NOACTIVATE);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -240,6 +265,20 @@ TEST_F(UpDownTest, ArrowKeysInTheFieldStepItOnlyWhileTheSpinButtonIsEnabled) {
   }
 }
 
+// The system's up-down control reports the refused step of a disabled spin button all the
+// same, with the number it read from the field (seen on Wine 8.0).
+TEST_F(UpDownTest, ArrowKeysInTheFieldOfADisabledSpinButtonRaiseNoClick) {
+  MakePair();
+  spin->SetOnClick(MakeEvent<&SpinEvents::Click>(&events));
+  spin->SetEnabled(false);
+  edit->SetText("5");  // as the countdown writes it
+  for (WPARAM key : {VK_UP, VK_DOWN, VK_DOWN}) {
+    SendMessageA(edit->Handle(), WM_KEYDOWN, key, 1);
+    SendMessageA(edit->Handle(), WM_KEYUP, key, 0xC0000001);
+  }
+  EXPECT_TRUE(events.clicks.empty());
+}
+
 TEST_F(UpDownTest, IncrementSetOnTheWindowIsTheStep) {
   MakePair();
   spin->SetIncrement(5);
@@ -270,21 +309,26 @@ TEST_F(UpDownTest, AssociatingTheSameFieldAgainAttachesAndRewritesIt) {
 }
 
 // A scaled form's spin button is wider than the system's own (16 on Wine 8.0). Attached to a
-// field after its window is made, it keeps its width and sits against the field on its side,
-// the field where it was.
-TEST_F(UpDownTest, SpinButtonAttachedLaterKeepsItsWidthBesideTheField) {
+// field after its window is made, or associated with it again (which detaches it first, and
+// detaching gives an aligned up-down control the system's width back), it keeps its width and
+// sits against the field on its side, the field where it was.
+TEST_F(UpDownTest, SpinButtonAttachedLaterOrAgainKeepsItsWidthBesideTheField) {
   struct Case {
     TUDAlignButton align;
+    int associations;
     Bounds buttons;
   };
-  for (const Case& test : {Case{udRight, {89, 8, 24, 21}}, Case{udLeft, {16, 8, 24, 21}}}) {
-    SCOPED_TRACE(test.align == udRight ? "aligned right" : "aligned left");
+  for (const Case& test : {Case{udRight, 1, {89, 8, 24, 21}}, Case{udLeft, 1, {16, 8, 24, 21}},
+                           Case{udRight, 2, {89, 8, 24, 21}}, Case{udLeft, 2, {16, 8, 24, 21}}}) {
+    SCOPED_TRACE(::testing::Message() << (test.align == udRight ? "aligned right" : "aligned left")
+                                      << ", associated " << test.associations << " times");
     edit = Make<TEdit>(form, 40, 8, 49, 21);
     spin = Make<TUpDown>(form, 200, 8, 24, 21);
     spin->SetAlignButton(test.align);
     ASSERT_TRUE(spin->HandleAllocated());
 
-    spin->SetAssociate(edit);
+    for (int i = 0; i < test.associations; ++i)
+      spin->SetAssociate(edit);
 
     EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{40, 8, 49, 21}));
     EXPECT_EQ(BoundsInParent(spin->Handle()), test.buttons);
@@ -313,6 +357,56 @@ TEST_F(UpDownTest, AttachingNeverMovesTheFieldYetDocksTheButtons) {
   EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{89, 8, 24, 21}));
   EXPECT_EQ(GetWindowLongA(spin->Handle(), GWL_STYLE) & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT),
             UDS_ALIGNRIGHT);
+}
+
+TEST_F(UpDownTest, FieldMovedByTheSystemWhileAttachingIsPutBack) {
+  edit = Make<TEdit>(form, 40, 8, 49, 21);
+  spin = Make<TUpDown>(form, 200, 8, 24, 21);
+  g_spinToWatch = spin->Handle();
+  g_fieldToMove = edit->Handle();
+  const HHOOK hook =
+      SetWindowsHookExA(WH_CALLWNDPROC, &MoveFieldOnAttach, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  spin->SetAssociate(edit);
+  UnhookWindowsHookEx(hook);
+
+  EXPECT_EQ(BoundsInParent(edit->Handle()), (Bounds{40, 8, 49, 21}));
+  EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{89, 8, 24, 21}));
+}
+
+TEST_F(UpDownTest, FieldWithoutWindowLeavesTheAlignmentStyleInPlace) {
+  spin = Make<TUpDown>(form, 200, 8, 24, 21);
+  // Hidden, the field has no window until the spin button asks for it.
+  auto* field = New<TFailingEdit>(form);
+  field->SetVisible(false);
+  field->SetParentControl(form);
+  ASSERT_FALSE(field->HandleAllocated());
+
+  EXPECT_EQ(Raised([&] { spin->SetAssociate(field); }), "Exception: no window");
+
+  EXPECT_EQ(GetWindowLongA(spin->Handle(), GWL_STYLE) & (UDS_ALIGNLEFT | UDS_ALIGNRIGHT),
+            UDS_ALIGNRIGHT);
+  EXPECT_EQ(spin->Associate(), nullptr);
+}
+
+// The children of a parent hear of its new font in their order; buttons made before their
+// field still dock to the height the field takes for it.
+TEST_F(UpDownTest, ButtonsDockToTheHeightTheirFieldTakesForANewFont) {
+  for (bool buttonsFirst : {false, true}) {
+    SCOPED_TRACE(buttonsFirst ? "buttons made first" : "field made first");
+    auto* panel = Make<TTestPanel>(form, 0, 0, 300, 100);
+    if (buttonsFirst) spin = Make<TUpDown>(panel, 49, 8, 16, 21);
+    edit = Make<TEdit>(panel, 8, 8, 41, 21);
+    if (!buttonsFirst) spin = Make<TUpDown>(panel, 49, 8, 16, 21);
+    spin->SetAssociate(edit);
+    const int height = edit->Height();
+
+    panel->Font()->SetHeight(2 * panel->Font()->Height());
+
+    ASSERT_GT(edit->Height(), height);
+    EXPECT_EQ(BoundsInParent(spin->Handle()), (Bounds{49, 8, 16, edit->Height()}));
+    Free(panel);
+  }
 }
 
 TEST_F(UpDownTest, AssociatingWritesThePositionTheWindowHolds) {

@@ -33,6 +33,7 @@ FakeDesktop::FakeDesktop(std::vector<Monitor> monitors)
     queries.monitorFromWindow = &FromWindow;
     queries.monitorFromRect = &FromRect;
     queries.monitorInfo = &Info;
+    queries.monitorPixelsPerInch = &PixelsPerInch;
   }
   queries.nonClientMetrics = &Metrics;
   SetDesktopQueries(queries);
@@ -76,6 +77,12 @@ bool FakeDesktop::Info(HMONITOR monitor, MONITORINFO& info) {
   info.rcWork = current_->monitors_[index - 1].work;
   info.dwFlags = index == 1 ? MONITORINFOF_PRIMARY : 0;
   return true;
+}
+
+int FakeDesktop::PixelsPerInch(HMONITOR monitor) {
+  const auto index = reinterpret_cast<std::size_t>(monitor);
+  if (index == 0 || index > current_->monitors_.size()) return 0;
+  return current_->monitors_[index - 1].pixelsPerInch;
 }
 
 bool FakeDesktop::Metrics(NONCLIENTMETRICSA& metrics) {

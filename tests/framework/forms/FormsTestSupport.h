@@ -34,14 +34,16 @@ class FormsTest : public ::testing::Test {
 };
 
 // A desktop of the test's own in place of the system's while it lives: monitors (each window
-// is on the one its rectangle overlaps most, the primary one when it overlaps none) and a
-// message font. Wine 8.0 shows one monitor and the prefix's font only. With no monitors given, the
-// system's are asked.
+// is on the one its rectangle overlaps most, the primary one when it overlaps none), each
+// with a resolution of its own, and a message font. Wine 8.0 shows one monitor, at the
+// prefix's resolution, and the prefix's font only. With no monitors given, the system's are
+// asked.
 class FakeDesktop {
  public:
   struct Monitor {
     RECT rect;
     RECT work;
+    int pixelsPerInch = 0;  // 0: the system cannot tell
   };
   // The first monitor is the primary one.
   explicit FakeDesktop(std::vector<Monitor> monitors);
@@ -58,6 +60,7 @@ class FakeDesktop {
   static HMONITOR FromWindow(HWND window);
   static HMONITOR FromRect(const RECT& rect);
   static bool Info(HMONITOR monitor, MONITORINFO& info);
+  static int PixelsPerInch(HMONITOR monitor);
   static bool Metrics(NONCLIENTMETRICSA& metrics);
 
   static inline FakeDesktop* current_ = nullptr;

@@ -199,6 +199,40 @@ TEST_F(ScalingTest, FontOfADefinitionMadeAtAnotherResolutionIsScaledToTheScreen)
   EXPECT_EQ(form->PixelsPerInch(), Screen->PixelsPerInch());
 }
 
+// A form that opens on a monitor of twice the screen's resolution is laid out for that
+// monitor as it is read: no message would scale it once its window is made there.
+TEST_F(ScalingTest, FormMadeOnAMonitorOfAnotherResolutionIsScaledForIt) {
+  const int screen = Screen->PixelsPerInch();
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  FakeDesktop desktop({{RECT{0, 0, width, height}, RECT{0, 0, width, height}, 2 * screen}});
+  TFont* font = New<TFont>();
+  font->SetHeight(-12);
+  const int d = System().TextHeight(font->Handle(), "0");
+  font->Free();
+  StreamBuilder b;
+  b.Signature().Object("TScaleForm", "ScaleForm");
+  b.Name("Font.Height").Int(-12);
+  b.Name("PixelsPerInch").Int(screen);
+  b.Name("TextHeight").Int(d);
+  b.End();
+  b.Object("TTestButton", "Button1");
+  b.Name("Left").Int(100).Name("Top").Int(40).Name("Width").Int(50).Name("Height").Int(20);
+  b.End().End();
+  b.End();
+  Services().Add("TScaleForm", b.Bytes());
+
+  auto* form = New<TScaleForm>(Application);
+
+  EXPECT_EQ(form->PixelsPerInch(), 2 * screen);
+  EXPECT_EQ(form->Font()->Height(), -24);
+  const int m = System().TextHeight(form->Font()->Handle(), "0");
+  ASSERT_GT(m, d);
+  EXPECT_EQ(BoundsOf(form->Button1->BoundsRect()),
+            (Bounds{MulDiv(100, m, d), MulDiv(40, m, d), MulDiv(150, m, d) - MulDiv(100, m, d),
+                    MulDiv(60, m, d) - MulDiv(40, m, d)}));
+}
+
 TEST_F(ScalingTest, PixelsPerInchTakesOnlyZeroOrValuesAbove35) {
   TTestForm* form = New<TTestForm>(Application);
   form->SetPixelsPerInch(35);

@@ -285,23 +285,33 @@ TEST_F(MessageDialogLayoutTest, DialogIsAHiddenCentredKeyPreviewingFormOfTheAppl
   EXPECT_EQ(form->Message()->Caption(), "Hi");
 }
 
-TEST_F(MessageDialogLayoutTest, DialogFontIsMadeFromTheWholeMessageFontRecord) {
-  // A message font a description of style bits would lose: a weight between normal and
-  // bold, a width of its own, a quality and a family.
+// A message font a description of style bits would lose: a weight between normal and bold,
+// a width of its own, a quality and a family.
+LOGFONTA UnusualMessageFont() {
   NONCLIENTMETRICSA system{};
-  ASSERT_TRUE(Desktop().nonClientMetrics(system));
+  EXPECT_TRUE(Desktop().nonClientMetrics(system));
   LOGFONTA record = system.lfMessageFont;
   record.lfWeight = 600;
   record.lfWidth = 7;
   record.lfQuality = NONANTIALIASED_QUALITY;
   record.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+  return record;
+}
+
+LOGFONTA FontRecordOf(const TFont* font) {
+  LOGFONTA made{};
+  EXPECT_EQ(GetObjectA(reinterpret_cast<HGDIOBJ>(font->Handle()), sizeof made, &made),
+            static_cast<int>(sizeof made));
+  return made;
+}
+
+TEST_F(MessageDialogLayoutTest, DialogFontIsMadeFromTheWholeMessageFontRecord) {
+  const LOGFONTA record = UnusualMessageFont();
   FakeDesktop desktop({});
   desktop.SetMessageFont(record);
 
   TMessageForm* form = Build("Hi", mkCustom, TDialogButtons{dbOK});
-  LOGFONTA made{};
-  ASSERT_EQ(GetObjectA(reinterpret_cast<HGDIOBJ>(form->Font()->Handle()), sizeof made, &made),
-            static_cast<int>(sizeof made));
+  const LOGFONTA made = FontRecordOf(form->Font());
   EXPECT_EQ(made.lfWeight, 600);
   EXPECT_EQ(made.lfWidth, 7);
   EXPECT_EQ(made.lfQuality, NONANTIALIASED_QUALITY);
@@ -311,6 +321,29 @@ TEST_F(MessageDialogLayoutTest, DialogFontIsMadeFromTheWholeMessageFontRecord) {
   EXPECT_STREQ(made.lfFaceName, record.lfFaceName);
   EXPECT_EQ(form->Message()->Font()->Handle(), form->Font()->Handle())
       << "the label has the form's";
+  EXPECT_EQ(ButtonOf(form, "OK")->Font()->Handle(), form->Font()->Handle());
+}
+
+// Moved to a monitor of twice the resolution, the dialog's font grows from the record, not
+// from a description of it.
+TEST_F(MessageDialogLayoutTest, RescaledDialogKeepsTheMessageFontRecord) {
+  const LOGFONTA record = UnusualMessageFont();
+  FakeDesktop desktop({});
+  desktop.SetMessageFont(record);
+  TMessageForm* form = Build("Hi", mkCustom, TDialogButtons{dbOK});
+  const int resolution = form->PixelsPerInch();
+  RECT suggested{};
+  GetWindowRect(form->Handle(), &suggested);
+
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(2 * resolution, 2 * resolution),
+               reinterpret_cast<LPARAM>(&suggested));
+
+  const LOGFONTA made = FontRecordOf(form->Font());
+  EXPECT_EQ(made.lfHeight, 2 * record.lfHeight);
+  EXPECT_EQ(made.lfWidth, 14);
+  EXPECT_EQ(made.lfWeight, 600);
+  EXPECT_EQ(made.lfQuality, NONANTIALIASED_QUALITY);
+  EXPECT_EQ(made.lfPitchAndFamily, VARIABLE_PITCH | FF_SWISS);
   EXPECT_EQ(ButtonOf(form, "OK")->Font()->Handle(), form->Font()->Handle());
 }
 

@@ -13,6 +13,7 @@
 #include "framework/controls/Label.h"
 #include "framework/forms/MessageDialog.h"
 #include "tests/framework/forms/FormsTestSupport.h"
+#include "tests/support/WindowQueries.h"
 
 namespace sx::testing {
 namespace {
@@ -207,15 +208,17 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheScreen) {
   EXPECT_EQ(caption, "Sonderix");
 }
 
-TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsMonitor) {
+// The screen a dialog is centred on is the monitor's whole area, not the part its taskbar
+// leaves.
+TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWholeAreaOfTheActiveFormsMonitor) {
   // The real screen as the primary monitor, a taskbar along its bottom; a second monitor to
   // its upper left, at negative coordinates, with a taskbar along its top.
   const int width = GetSystemMetrics(SM_CXSCREEN);
   const int height = GetSystemMetrics(SM_CYSCREEN);
-  const RECT primaryWork{0, 0, width, height - 40};
-  const RECT leftWork{-1024, -270, 0, 468};
+  const RECT primary{0, 0, width, height};
+  const RECT left{-1024, -300, 0, 468};
   FakeDesktop desktop(
-      {{RECT{0, 0, width, height}, primaryWork}, {RECT{-1024, -300, 0, 468}, leftWork}});
+      {{primary, RECT{0, 0, width, height - 40}}, {left, RECT{-1024, -270, 0, 468}}});
   std::string tall;
   for (int line = 0; line < 80; ++line)
     tall += "line\r\n";
@@ -223,12 +226,12 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsM
     const char* name;
     RECT mainForm;
     std::string text;
-    RECT work;  // where the dialog is to be centred
+    RECT screen;  // where the dialog is to be centred
   };
   const Case cases[] = {
-      {"on the primary monitor", {100, 100, 400, 300}, "Done", primaryWork},
-      {"on the monitor at negative coordinates", {-900, -200, -600, 0}, "Done", leftWork},
-      {"taller than that monitor: its caption stays on it", {-900, -200, -600, 0}, tall, leftWork},
+      {"on the primary monitor", {100, 100, 400, 300}, "Done", primary},
+      {"on the monitor at negative coordinates", {-900, -200, -600, 0}, "Done", left},
+      {"taller than that monitor: its caption stays on it", {-900, -200, -600, 0}, tall, left},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -244,10 +247,108 @@ TEST_F(MessageDialogRunTest, PlainMessageIsCentredOnTheWorkAreaOfTheActiveFormsM
     const int dialogWidth = shown.right - shown.left;
     const int dialogHeight = shown.bottom - shown.top;
     EXPECT_EQ(shown.left,
-              std::max(c.work.left, c.work.left + (c.work.right - c.work.left - dialogWidth) / 2));
-    EXPECT_EQ(shown.top,
-              std::max(c.work.top, c.work.top + (c.work.bottom - c.work.top - dialogHeight) / 2));
+              std::max(c.screen.left,
+                       c.screen.left + (c.screen.right - c.screen.left - dialogWidth) / 2));
+    EXPECT_EQ(
+        shown.top,
+        std::max(c.screen.top, c.screen.top + (c.screen.bottom - c.screen.top - dialogHeight) / 2));
   }
+}
+
+// What a dialog's layout comes to: its client size, the places of its text and of its OK
+// button, and its font's height.
+struct DialogLayout {
+  Bounds client, message, ok;
+  LONG fontHeight;
+};
+
+DialogLayout LayoutOf(TMessageForm* dialog) {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HGDIOBJ>(dialog->Font()->Handle()), sizeof font, &font);
+  return {Bounds{0, 0, dialog->ClientWidth(), dialog->ClientHeight()},
+          BoundsOf(dialog->Message()->BoundsRect()), BoundsOf(ButtonOf(dialog, "OK")->BoundsRect()),
+          font.lfHeight};
+}
+
+// On a monitor of twice the screen's resolution (the system's message font is for the
+// screen's), the dialog is built as the same dialog in a font of twice the height would be
+// on the screen: no message comes to scale it once it opens there.
+TEST_F(MessageDialogRunTest, DialogOnAMonitorOfAnotherResolutionIsLaidOutForItFromTheStart) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const int screen = Screen->PixelsPerInch();
+  NONCLIENTMETRICSA metrics{};
+  ASSERT_TRUE(Desktop().nonClientMetrics(metrics));
+  LOGFONTA twice = metrics.lfMessageFont;
+  twice.lfHeight *= 2;
+  twice.lfWidth *= 2;
+  DialogLayout expected{};
+  {
+    FakeDesktop desktop({});
+    desktop.SetMessageFont(twice);
+    MessageDialogButtonWidths().fill(0);
+    TMessageForm* dialog = BuildMessageDialog("ExitWindowsEx", mkCustom, TDialogButtons{dbOK});
+    expected = LayoutOf(dialog);
+    dialog->Free();
+  }
+  FakeDesktop desktop(
+      {{RECT{0, 0, width, height}, RECT{0, 0, width, height}},
+       {RECT{width, 0, 3 * width, 2 * height}, RECT{width, 0, 3 * width, 2 * height}, 2 * screen}});
+  main_->ChangeBounds(width + 100, 100, 600, 400);
+  MessageDialogButtonWidths().fill(0);
+
+  TMessageForm* dialog = BuildMessageDialog("ExitWindowsEx", mkCustom, TDialogButtons{dbOK});
+
+  EXPECT_EQ(dialog->PixelsPerInch(), 2 * screen);
+  const DialogLayout laidOut = LayoutOf(dialog);
+  EXPECT_EQ(laidOut.fontHeight, expected.fontHeight);
+  EXPECT_EQ(laidOut.client, expected.client);
+  EXPECT_EQ(laidOut.message, expected.message);
+  EXPECT_EQ(laidOut.ok, expected.ok);
+  dialog->Free();
+}
+
+// Made for the monitor it opens on, a dialog whose window the system then sees arrive there
+// from another monitor keeps its size, not the one the system suggests for a window that was
+// laid out for the other monitor.
+TEST_F(MessageDialogRunTest, DialogLaidOutForItsMonitorKeepsItsSizeWhenItsWindowArrives) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  const int twice = 2 * Screen->PixelsPerInch();
+  FakeDesktop desktop(
+      {{RECT{0, 0, width, height}, RECT{0, 0, width, height}},
+       {RECT{width, 0, 3 * width, 2 * height}, RECT{width, 0, 3 * width, 2 * height}, twice}});
+  main_->ChangeBounds(width + 100, 100, 600, 400);
+  TMessageForm* dialog = BuildMessageDialog("ExitWindowsEx", mkCustom, TDialogButtons{dbOK});
+  const Bounds before = ScreenBounds(dialog->Handle());
+  RECT suggested{before.left, before.top, before.left + 2 * before.width,
+                 before.top + 2 * before.height};
+
+  SendMessageA(dialog->Handle(), WM_DPICHANGED, MAKEWPARAM(twice, twice),
+               reinterpret_cast<LPARAM>(&suggested));
+
+  EXPECT_EQ(ScreenBounds(dialog->Handle()), before);
+  EXPECT_EQ(dialog->PixelsPerInch(), twice);
+  dialog->Free();
+}
+
+// The widths the process keeps stand for the captions at the screen's resolution; on a
+// monitor of twice that, the same caption is drawn twice as wide.
+TEST_F(MessageDialogRunTest, CachedButtonWidthGrowsOnAMonitorOfAnotherResolution) {
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  FakeDesktop desktop({{RECT{0, 0, width, height}, RECT{0, 0, width, height}},
+                       {RECT{width, 0, 3 * width, 2 * height},
+                        RECT{width, 0, 3 * width, 2 * height}, 2 * Screen->PixelsPerInch()}});
+  main_->ChangeBounds(width + 100, 100, 600, 400);
+  MessageDialogButtonWidths().fill(0);
+  MessageDialogButtonWidths()[dbOK] = 300;
+
+  TMessageForm* dialog = BuildMessageDialog("Done", mkCustom, TDialogButtons{dbOK});
+
+  EXPECT_EQ(ButtonOf(dialog, "OK")->Width(), 600);
+  EXPECT_EQ(MessageDialogButtonWidths()[dbOK], 300);
+  dialog->Free();
 }
 
 TEST_F(MessageDialogRunTest, GivenPlaceIsKept) {
