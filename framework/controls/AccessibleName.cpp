@@ -4,6 +4,7 @@
 
 #include <new>
 #include <string>
+#include <utility>
 
 #include "framework/runtime/SystemLibrary.h"
 
@@ -151,10 +152,14 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
     if (!valueIsText_ || !IsSelf(child) || !value || (result == S_OK && *value)) return result;
     // The window's text, read through the handle: a window destroyed meanwhile has none.
     if (!IsWindow(window_)) return E_FAIL;
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
-    *value = allocate_(text.data(), static_cast<UINT>(text.size()));
+    try {  // nothing may be thrown back into the system's call
+      std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+      text.resize(static_cast<std::size_t>(
+          GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
+      *value = allocate_(text.data(), static_cast<UINT>(text.size()));
+    } catch (...) {
+      *value = nullptr;
+    }
     return *value ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
@@ -245,13 +250,14 @@ LRESULT AnswerAccessibleName(HWND window, WPARAM flags, std::u16string_view name
                              bool valueIsText) {
   const AccessibilityCalls& calls = Calls();
   if (!calls.Complete() || !EnterApartment(calls)) return 0;
+  std::u16string copy(name);  // before anything that would need releasing
   IAccessible* standard = nullptr;
   if (FAILED(calls.createStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
                                              reinterpret_cast<void**>(&standard))) ||
       !standard)
     return 0;
   auto* named = new (std::nothrow)
-      NamedAccessible(standard, window, std::u16string(name), valueIsText, calls.sysAllocStringLen);
+      NamedAccessible(standard, window, std::move(copy), valueIsText, calls.sysAllocStringLen);
   if (!named) {
     standard->Release();
     return 0;
