@@ -63,6 +63,8 @@ class TCustomEdit : public TWinControl {
 
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  // The text is the value, unless it is hidden behind a password character.
+  bool AccessibleValueIsText() const override { return passwordChar_ == '\0'; }
 
   // The text changed: FWM_CHANGED up the parent chain, then OnChange.
   virtual void Change();

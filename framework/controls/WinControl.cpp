@@ -20,6 +20,7 @@ constexpr PropInfo kWinControlProperties[] = {
     Property<&TWinControl::TabStop, &TWinControl::SetTabStop>("TabStop"),
     Property<&TWinControl::Ctl3D, &TWinControl::SetCtl3D>("Ctl3D"),
     Property<&TWinControl::ParentCtl3D, &TWinControl::SetParentCtl3D>("ParentCtl3D"),
+    Property<&TWinControl::AccessibleName, &TWinControl::SetAccessibleName>("AccessibleName"),
 };
 
 // The window of the child a notification sent to its parent is about, or null when the
@@ -80,6 +81,7 @@ constinit const MessageEntry TWinControl::kMessageEntries[] = {
     On<&TWinControl::WMEraseBkgnd>(WM_ERASEBKGND),
     On<&TWinControl::WMPaint>(WM_PAINT),
     On<&TWinControl::WMNCDestroy>(WM_NCDESTROY),
+    On<&TWinControl::WMGetObject>(WM_GETOBJECT),
     On<&TWinControl::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
     On<&TWinControl::FWMVisibleChanged>(FWM_VISIBLECHANGED),
     On<&TWinControl::FWMColorChanged>(FWM_COLORCHANGED),

@@ -143,6 +143,12 @@ class TWinControl : public TControl {
                     std::int32_t height) override;
   void Invalidate() override;
 
+  // --- Accessibility ----------------------------------------------------------------------
+  // The name screen readers announce the control by; empty leaves it to the system, which
+  // takes the window's text. A field's text is its value, so a field needs a name of its own.
+  const std::u16string& AccessibleName() const { return accessibleName_; }
+  void SetAccessibleName(const std::u16string& name) { accessibleName_ = name; }
+
   // --- Alignment --------------------------------------------------------------------------
   // Suspends and resumes arranging the children; a realignment asked for meanwhile runs
   // when the last suspension ends.
@@ -193,6 +199,9 @@ class TWinControl : public TControl {
   void WMEraseBkgnd(TMessage& message);
   void WMPaint(TMessage& message);
   void WMNCDestroy(TMessage& message);
+  // WM_GETOBJECT: a control with an AccessibleName answers for its client area with the
+  // system's object under that name; anything else is left to the window's class.
+  void WMGetObject(TMessage& message);
   void FWMEnabledChanged(TMessage& message);
   void FWMVisibleChanged(TMessage& message);
   void FWMColorChanged(TMessage& message);
@@ -222,6 +231,10 @@ class TWinControl : public TControl {
 
   // Reads the window's bounds back into the fields.
   void UpdateBounds();
+
+  // Whether the control's text is its value for screen readers (a field's number) rather
+  // than its name (a button's caption).
+  virtual bool AccessibleValueIsText() const { return false; }
 
   // Painting (WM_PAINT): the control itself where no opaque windowless child covers it,
   // then the windowless children, then the frames of framed windowed children. The device
@@ -263,6 +276,7 @@ class TWinControl : public TControl {
   WNDPROC defWndProc_ = nullptr;
   WindowEntry entry_;
   TBrush* brush_ = nullptr;
+  std::u16string accessibleName_;
   std::vector<TControl*> controls_;
   std::vector<TWinControl*> winControls_;
   std::vector<TWinControl*> tabList_;

@@ -3,6 +3,7 @@
 
 #include "framework/controls/WinControl.h"
 
+#include "framework/controls/AccessibleName.h"
 #include "framework/controls/WindowProperties.h"
 
 namespace sx {
@@ -137,6 +138,17 @@ void TWinControl::WMNCDestroy(TMessage& message) {
   }
   handle_ = nullptr;
   showing_ = false;
+}
+
+void TWinControl::WMGetObject(TMessage& message) {
+  // Only the client area's object carries the name: the frame, the caret and the other
+  // objects of the window stay as the system makes them.
+  if (handle_ && !accessibleName_.empty() && static_cast<LONG>(message.LParam) == OBJID_CLIENT) {
+    message.Result =
+        AnswerAccessibleName(handle_, message.WParam, accessibleName_, AccessibleValueIsText());
+    if (message.Result != 0) return;
+  }
+  Inherited<TWinControl>(message);
 }
 
 void TWinControl::FWMEnabledChanged(TMessage&) {

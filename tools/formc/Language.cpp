@@ -26,9 +26,18 @@ std::string Lower(std::string_view s) {
   return result;
 }
 
+std::string PropertyOf(std::string_view path) {
+  return Lower(path.substr(path.rfind('.') + 1));
+}
+
 bool IsCaption(std::string_view path) {
-  const std::size_t dot = path.rfind('.');
-  return Lower(path.substr(dot + 1)) == "caption";
+  return PropertyOf(path) == "caption";
+}
+
+// What a language must say in its own words: the captions, and the names screen readers
+// announce controls by.
+bool IsTranslated(std::string_view path) {
+  return IsCaption(path) || PropertyOf(path) == "accessiblename";
 }
 
 // The metadata every language file starts with.
@@ -153,8 +162,9 @@ CompileResult CompileTranslated(std::string_view layout, const Language& languag
   std::set<std::string> present;
   for (const WrittenProperty& property : result.properties) {
     present.insert(Lower(property.path));
-    if (IsCaption(property.path) && !language.form.count(Lower(property.path)))
-      return fail("the caption " + property.path + " is not translated");
+    if (IsTranslated(property.path) && !language.form.count(Lower(property.path)))
+      return fail((IsCaption(property.path) ? "the caption " : "the accessible name ") +
+                  property.path + " is not translated");
   }
   for (const auto& [path, value] : language.form)
     if (!present.count(path)) return fail("the layout has no property " + path);

@@ -1,8 +1,9 @@
 #pragma once
 
-// A language of the program: a small file of texts only (the main window's captions by
-// component name, the framework's string table by text name) laid over the one layout, and
-// the resource scripts the build makes from it. Standard library only, like the compiler.
+// A language of the program: a small file of texts only (the main window's captions and
+// accessible names by component name, the framework's string table by text name) laid over
+// the one layout, and the resource scripts the build makes from it. Standard library only,
+// like the compiler.
 
 #include <map>
 #include <optional>
@@ -32,7 +33,8 @@ struct LanguageResult {
 LanguageResult ReadLanguage(std::string_view source, std::string_view code);
 
 // The layout compiled with the language's values. Fails when the language names a
-// property the layout does not have, or leaves one of its captions untranslated.
+// property the layout does not have, or leaves one of its captions or accessible names
+// untranslated.
 CompileResult CompileTranslated(std::string_view layout, const Language& language);
 
 // The language module's resource script: the translated definition (embedded from

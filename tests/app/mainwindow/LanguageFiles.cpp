@@ -38,7 +38,7 @@ std::wstring Wide(const std::u32string& text) {
 }  // namespace
 
 LanguageCaptions CaptionsOf(const std::string& file) {
-  LanguageCaptions result{file, 1251, {}};
+  LanguageCaptions result{file, 1251, {}, {}};
   const std::string layout = ReadSource("app/forms/Form1.sxform");
   formc::CompileResult compiled;
   if (file.empty()) {
@@ -54,8 +54,11 @@ LanguageCaptions CaptionsOf(const std::string& file) {
   EXPECT_TRUE(compiled.Ok()) << file << ": " << compiled.error->message;
   for (const formc::WrittenProperty& property : compiled.properties) {
     const std::size_t dot = property.path.find('.');
-    if (property.path.substr(dot + 1) == "Caption" && property.text)
+    if (!property.text) continue;
+    if (property.path.substr(dot + 1) == "Caption")
       result.captions[property.path.substr(0, dot)] = Wide(*property.text);
+    else if (property.path.substr(dot + 1) == "AccessibleName")
+      result.names[property.path.substr(0, dot)] = Wide(*property.text);
   }
   return result;
 }

@@ -14,9 +14,10 @@ struct LanguageCaptions {
   std::string file;  // e.g. "de.sxlang"; empty for the program's own language
   int codePage = 0;  // the ANSI code page the texts are written for
   std::map<std::string, std::wstring> captions;  // by component name, Form1 included
+  std::map<std::string, std::wstring> names;     // the names given for screen readers
 };
 
-// The captions a language file gives, or with an empty name those of the layout itself
+// The captions and names a language file gives, or with an empty name those of the layout itself
 // (Russian, code page 1251). A file that cannot be read fails the calling test.
 LanguageCaptions CaptionsOf(const std::string& file);
 

@@ -60,6 +60,30 @@ TEST(FormcLanguage, TranslatedLayoutCarriesTheLanguagesCaptions) {
   EXPECT_EQ(result.properties[3].text, U"Öffnen");
 }
 
+// A field named for screen readers: the name is the language's to give, like a caption.
+std::string NamedLayout() {
+  std::string layout(kLayout);
+  layout.insert(layout.rfind('}'), "  Edit1 : TEdit {\n    AccessibleName = \"Часы\"\n  }\n");
+  return layout;
+}
+
+TEST(FormcLanguage, TranslatedLayoutCarriesTheLanguagesAccessibleNames) {
+  const CompileResult result = CompileTranslated(
+      NamedLayout(), Read(LanguageSource("Edit1.AccessibleName = \"Stunden\"\n")));
+  ASSERT_TRUE(result.Ok()) << result.error->message;
+  ASSERT_EQ(result.properties.size(), 5u);
+  EXPECT_EQ(result.properties[4].path, "Edit1.AccessibleName");
+  EXPECT_EQ(result.properties[4].text, U"Stunden");
+}
+
+TEST(FormcLanguage, UntranslatedAccessibleNameFailsTheBuild) {
+  const CompileResult result = CompileTranslated(NamedLayout(), Read(LanguageSource()));
+  ASSERT_FALSE(result.Ok());
+  EXPECT_TRUE(result.bytes.empty());
+  EXPECT_NE(result.error->message.find("Edit1.AccessibleName is not translated"), std::string::npos)
+      << result.error->message;
+}
+
 struct LanguageFault {
   const char* name;
   std::string source;
