@@ -4,9 +4,13 @@
 #include "app/SystemActions.h"
 #include "framework/forms/Application.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/SystemLibrary.h"
 #include "framework/runtime/Win32SystemServices.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Before anything can load a library: the program may have been started from a download
+  // folder, and a library of a system name left there must not be found first.
+  sx::RestrictLibrarySearch();
   // The runtime's start, before anything touches the framework: the system services, then
   // the framework's process-wide objects. A failure there has already been shown.
   sx::InstallWin32SystemServices();
