@@ -76,6 +76,7 @@ std::string StatesText(const std::vector<WindowState>& states) {
 TEST_F(MainWindowTest, FrameworkMessagesFromAnotherProcessChangeNothing) {
   SystemCallRecorder system;
   const std::vector<WindowState> before = WindowsOfThisThread();
+  const HWND focus = GetFocus();
   ASSERT_GT(before.size(), 20u) << StatesText(before);
 
   std::string command = "\"" + TestExecutableDirectory() + "sx_own_message_sender.exe\" " +
@@ -83,8 +84,9 @@ TEST_F(MainWindowTest, FrameworkMessagesFromAnotherProcessChangeNothing) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION sender{};
-  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &sender))
+  // Without a console of its own, which would take the activation from the main window.
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                             nullptr, nullptr, &startup, &sender))
       << command;
   // What it sends is handled while this thread waits; what it posts, by the pumps.
   const DWORD start = GetTickCount();
@@ -100,6 +102,7 @@ TEST_F(MainWindowTest, FrameworkMessagesFromAnotherProcessChangeNothing) {
 
   ASSERT_EQ(Application->MainForm(), Form1);
   EXPECT_EQ(WindowsOfThisThread(), before);
+  EXPECT_EQ(GetFocus(), focus);
   EXPECT_TRUE(system.log.empty()) << system.log.front();
   EXPECT_TRUE(Boxes().empty()) << Boxes().front();
 }
