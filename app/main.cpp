@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/Form1.h"
+#include "app/LanguageModuleCheck.h"
 #include "app/SystemActions.h"
 #include "framework/forms/Application.h"
 #include "framework/runtime/Exception.h"
@@ -15,6 +16,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // the framework's process-wide objects. A failure there has already been shown.
   sx::InstallWin32SystemServices();
   InstallWin32SystemCalls();
+  // Before the first resource is asked for: the language module is chosen then.
+  InstallLanguageModuleCheck();
   if (!sx::StartFramework()) return 0;
 
   try {
