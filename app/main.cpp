@@ -5,8 +5,28 @@
 #include "app/SystemActions.h"
 #include "framework/forms/Application.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/ResourceModule.h"
 #include "framework/runtime/SystemLibrary.h"
 #include "framework/runtime/Win32SystemServices.h"
+
+namespace {
+
+// The main window from the language module chosen for it; when that module's definition
+// passed its checks and still cannot be read (it sets a property the window does not have,
+// say), from the program's own definition, so that a module never leaves the program without
+// its window.
+void CreateMainWindow() {
+  try {
+    sx::Application->CreateOwnedForm(Form1);
+  } catch (const sx::Exception&) {
+    const sx::ModuleId own = sx::System().MainModule();
+    if (sx::ResourceModuleOf(own) == own) throw;
+    sx::UseOwnResources(own);
+    sx::Application->CreateOwnedForm(Form1);
+  }
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything can load a library: the program may have been started from a download
@@ -23,7 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     sx::Application->Initialize();
     sx::Application->SetTitle("Sonderix");
-    sx::Application->CreateOwnedForm(Form1);
+    CreateMainWindow();
     sx::Application->Run();
   } catch (const sx::Exception& exception) {
     sx::Application->DisplayException(exception);

@@ -56,6 +56,11 @@ LanguageModuleCheck InstalledLanguageModuleCheck();
 // The resource module of a module: chosen on the first request, then kept.
 ModuleId ResourceModuleOf(ModuleId module);
 
+// Gives up the language module chosen for the module, if any, and keeps the module's own
+// resources from now on: for a module whose definitions passed the checks and still cannot
+// be read. Nothing may hold a resource of the language module then.
+void UseOwnResources(ModuleId module);
+
 // Releases every loaded language resource module and forgets every choice, so that the
 // next request chooses again. For tests; nothing else may hold a resource of those
 // modules then.

@@ -203,6 +203,15 @@ ModuleId ResourceModuleOf(ModuleId module) {
   return chosen;
 }
 
+void UseOwnResources(ModuleId module) {
+  if (module == 0) module = reinterpret_cast<ModuleId>(GetModuleHandleA(nullptr));
+  Choices& choices = TheChoices();
+  std::lock_guard<std::recursive_mutex> guard(choices.lock);
+  ModuleId& chosen = choices.resourceModules[module];
+  if (chosen != 0 && chosen != module) FreeLibrary(reinterpret_cast<HMODULE>(chosen));
+  chosen = module;
+}
+
 void ForgetResourceModules() {
   Choices& choices = TheChoices();
   std::lock_guard<std::recursive_mutex> guard(choices.lock);
