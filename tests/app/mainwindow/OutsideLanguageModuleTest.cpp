@@ -6,43 +6,12 @@
 
 #include <string>
 
+#include "framework/runtime/Finally.h"
 #include "tests/app/mainwindow/OutsideProgram.h"
+#include "tests/framework/runtime/Win32TestSupport.h"
 
 namespace sx::testing {
 namespace {
-
-// The program copied into a folder of its own with the fixture module beside it, under the
-// name the Russian locale looks for first.
-class ProgramWithModule {
- public:
-  explicit ProgramWithModule(const std::string& fixture) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    directory_ = std::string(temp) + "sx_module_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(directory_.c_str(), nullptr);
-    path_ = directory_ + "\\sonderix.exe";
-    module_ = directory_ + "\\sonderix.RUS";
-    ok_ = CopyFileA(ProgramPath().c_str(), path_.c_str(), FALSE) &&
-          CopyFileA(BesideTestProgram("language_" + fixture + ".dll").c_str(), module_.c_str(),
-                    FALSE);
-  }
-  ~ProgramWithModule() {
-    DeleteFileA(module_.c_str());
-    DeleteFileA(path_.c_str());
-    RemoveDirectoryA(directory_.c_str());
-  }
-  ProgramWithModule(const ProgramWithModule&) = delete;
-  ProgramWithModule& operator=(const ProgramWithModule&) = delete;
-
-  bool Ok() const { return ok_; }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string directory_;
-  std::string path_;
-  std::string module_;
-  bool ok_ = false;
-};
 
 struct ModuleCase {
   const char* fixture;
@@ -55,9 +24,21 @@ TEST_P(OutsideLanguageModule, ProgramStartsWithItsMainWindow) {
   char language[16] = {};
   GetLocaleInfoA(GetThreadLocale(), LOCALE_SABBREVLANGNAME, language, sizeof language);
   if (std::string(language) != "RUS") GTEST_SKIP() << "made for the Russian locale";
-  ProgramWithModule copy(GetParam().fixture);
-  ASSERT_TRUE(copy.Ok());
-  ProgramProcess program(copy.Path());
+  // The program in a folder of its own with the module beside it, under the name the
+  // Russian locale looks for first.
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      std::string(temp) + "sx_module_" + std::to_string(GetCurrentProcessId());
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const Finally removeFolder([&] { RemoveDirectoryA(folder.c_str()); });
+  ScopedFiles files;
+  const std::string path = folder + "\\sonderix.exe";
+  ASSERT_TRUE(files.Copy(ProgramPath(), path));
+  ASSERT_TRUE(files.Copy(BesideTestProgram(std::string("language_") + GetParam().fixture + ".dll"),
+                         folder + "\\sonderix.RUS"));
+
+  ProgramProcess program(path);
   ASSERT_TRUE(program.Started());
   const HWND window = program.WaitForWindow({"TForm1", "#32770"});
   ASSERT_NE(window, nullptr);
