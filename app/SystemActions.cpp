@@ -2,6 +2,7 @@
 
 #include "app/ShellTaskbar.h"
 #include "framework/forms/MessageDialog.h"
+#include "framework/runtime/SystemLibrary.h"
 
 namespace {
 
@@ -106,7 +107,9 @@ MCIERROR MediaControlLibrary::Send(LPCSTR command, LPSTR returnString, UINT retu
                                    HWND callback) {
   if (!send_) {
     // Asked again at the next command when it could not be had: nothing is shown either way.
-    if (!module_) module_ = LoadLibraryA(library_);
+    // From the system folder only: a library of that name beside a downloaded program would
+    // otherwise be found first and its start-up code run.
+    if (!module_) module_ = sx::LoadSystemLibrary(library_);
     // Through the generic function type, which any function pointer may be cast to.
     if (module_)
       send_ = reinterpret_cast<SendString>(

@@ -52,7 +52,7 @@ inline constexpr EXECUTION_STATE kMayRest = ES_CONTINUOUS;
 
 // The media-control library, bound when the first command is sent instead of when the
 // program starts: loading it brings in the system's audio libraries, and only the door
-// commands need it. The library stays loaded once it is.
+// commands need it. It is taken from the system folder only, and stays loaded once it is.
 class MediaControlLibrary {
  public:
   explicit MediaControlLibrary(const char* library) : library_(library) {}

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "framework/controls/ExceptionBoundary.h"
+#include "framework/controls/OwnMessages.h"
 
 namespace sx {
 namespace {
@@ -67,6 +68,9 @@ TObject* WindowEntry::ObjectOf(HWND window) {
 }
 
 LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Any process may send or post to our windows; the framework's own messages (pointers,
+  // state changes) count only when the framework itself sent or posted them.
+  if (IsOwnMessage(msg) && !CameFromWithin(window, msg, wParam, lParam)) return 0;
   WindowEntry* entry = Of(window);
   if (!entry && t_awaiting) {
     // The window's first message: the class procedure is already this one, so binding it

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "framework/controls/OwnMessages.h"
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
@@ -136,7 +137,7 @@ bool TApplication::IsKeyMessage(MSG& msg) {
       walk = GetParent(walk);
     if (walk) target = walk;
   }
-  return SendMessageA(target, msg.message + FWM_REFLECT, msg.wParam, msg.lParam) != 0;
+  return SendOwnMessage(target, msg.message + FWM_REFLECT, msg.wParam, msg.lParam) != 0;
 }
 
 void TApplication::IdleStep() {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "framework/controls/OwnMessages.h"
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
@@ -17,14 +18,14 @@ namespace sx {
 
 void TApplication::HookMainWindow(const TWindowHook& hook) {
   if (handle_)
-    SendMessageA(handle_, FWM_WINDOWHOOK, reinterpret_cast<WPARAM>(&hook), 1);
+    SendOwnMessage(handle_, FWM_WINDOWHOOK, reinterpret_cast<WPARAM>(&hook), 1);
   else
     windowHooks_.push_back(hook);
 }
 
 void TApplication::UnhookMainWindow(const TWindowHook& hook) {
   if (handle_)
-    SendMessageA(handle_, FWM_WINDOWHOOK, reinterpret_cast<WPARAM>(&hook), 0);
+    SendOwnMessage(handle_, FWM_WINDOWHOOK, reinterpret_cast<WPARAM>(&hook), 0);
   else
     std::erase(windowHooks_, hook);
 }
@@ -74,7 +75,7 @@ void TApplication::WMNull(TMessage&) {
 }
 
 void TApplication::WMSetFocus(TMessage& message) {
-  PostMessageA(handle_, FWM_ENTER, 0, 0);
+  PostOwnMessage(handle_, FWM_ENTER);
   DefaultHandling(message);
 }
 
@@ -149,10 +150,10 @@ void TApplication::WMActivateApp(TMessage& message) {
   active_ = message.WParam != 0;
   if (active_) {
     RaiseTopMostWindows();
-    PostMessageA(handle_, FWM_ACTIVATE, 0, 0);
+    PostOwnMessage(handle_, FWM_ACTIVATE);
   } else {
     LowerTopMostWindows(false);
-    PostMessageA(handle_, FWM_DEACTIVATE, 0, 0);
+    PostOwnMessage(handle_, FWM_DEACTIVATE);
   }
 }
 

@@ -1,6 +1,7 @@
 // A form closing: asking and notifying, hiding, minimising or freeing it, and the modal run,
 // which lasts until the form closes with a result.
 
+#include "framework/controls/OwnMessages.h"
 #include "framework/forms/CustomForm.h"
 #include "framework/forms/Screen.h"
 #include "framework/forms/ThreadWindows.h"
@@ -65,7 +66,7 @@ void TCustomForm::WMQueryEndSession(TMessage& message) {
 }
 
 void TCustomForm::ReleaseLater() {
-  PostMessageA(Handle(), FWM_RELEASE, 0, 0);
+  PostOwnMessage(Handle(), FWM_RELEASE);
 }
 
 void TCustomForm::FWMRelease(TMessage&) {

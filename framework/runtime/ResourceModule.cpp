@@ -1,11 +1,14 @@
 #include "framework/runtime/ResourceModule.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "framework/runtime/TextUtil.h"
 
 namespace sx {
 namespace {
+
+std::atomic<LanguageModuleCheck> g_languageModuleCheck{nullptr};
 
 // The registry setting may be given with or without its dot; both mean the same file.
 std::string_view WithoutDot(std::string_view extension) {
@@ -14,6 +17,14 @@ std::string_view WithoutDot(std::string_view extension) {
 }
 
 }  // namespace
+
+LanguageModuleCheck SetLanguageModuleCheck(LanguageModuleCheck check) {
+  return g_languageModuleCheck.exchange(check);
+}
+
+LanguageModuleCheck InstalledLanguageModuleCheck() {
+  return g_languageModuleCheck.load();
+}
 
 std::string ReplaceExtension(std::string_view fileName, std::string_view extension) {
   // A dot in a directory name is not an extension.

@@ -1,5 +1,6 @@
 #include "framework/runtime/SystemLibrary.h"
 
+#include <cstring>
 #include <string>
 
 namespace sx {
@@ -26,6 +27,10 @@ void RestrictLibrarySearch() {
 }
 
 HMODULE LoadSystemLibrary(const char* fileName) {
+  // A path would be loaded as given, whatever the search says: only a bare name is a
+  // library of the system folder.
+  if (fileName == nullptr || *fileName == '\0' || std::strpbrk(fileName, "\\/:") != nullptr)
+    return nullptr;
   if (SetDefaultDllDirectoriesOfSystem() != nullptr)
     return LoadLibraryExA(fileName, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   // Without the search flags, the full path under the system folder names the one file.

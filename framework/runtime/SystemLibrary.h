@@ -13,7 +13,7 @@ namespace sx {
 void RestrictLibrarySearch();
 
 // The system library of that file name (a bare name such as "winmm.dll"), loaded from the
-// system folder only; nullptr when it cannot be had there.
+// system folder only; nullptr when it cannot be had there, and for a name with a path in it.
 HMODULE LoadSystemLibrary(const char* fileName);
 
 }  // namespace sx

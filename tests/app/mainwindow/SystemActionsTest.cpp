@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
 #include "app/SystemActions.h"
 #include "tests/app/mainwindow/SystemCallRecorder.h"
+#include "tests/framework/runtime/Win32TestSupport.h"
 
 namespace sx::testing {
 namespace {
@@ -105,6 +108,21 @@ TEST(MediaControlLibraryTest, UnavailableLibraryOrFunctionAnswersTheDriverError)
               static_cast<MCIERROR>(MCIERR_CANNOT_LOAD_DRIVER))
         << library;
   }
+}
+
+// A library of the name asked for, left beside the program (as in a download folder), is
+// passed over: its start-up code never runs and the command reaches nothing of it.
+TEST(MediaControlLibraryTest, LibraryBesideTheProgramIsNeverLoaded) {
+  constexpr const char* kPlanted = "sx_planted.dll";
+  ScopedFiles files;
+  ASSERT_TRUE(files.Copy(SX_PLANTED_LIBRARY, TestExecutableDirectory() + kPlanted));
+  MediaControlLibrary mediaControl(kPlanted);
+  EXPECT_EQ(mediaControl.Send(kOpenDoorCommand, nullptr, 0, nullptr),
+            static_cast<MCIERROR>(MCIERR_CANNOT_LOAD_DRIVER));
+  EXPECT_EQ(GetModuleHandleA(kPlanted), nullptr);
+  HANDLE trace = OpenEventA(SYNCHRONIZE, FALSE, "SxPlantedLibraryRan");
+  EXPECT_EQ(trace, nullptr) << "the planted library's code ran";
+  if (trace) CloseHandle(trace);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -210,6 +211,57 @@ TEST_F(LanguageModuleTest, ModuleWithCodeInItRunsNoneOfIt) {
   EXPECT_NE(trace, nullptr);
   if (trace) CloseHandle(trace);
   FreeLibrary(library);
+}
+
+// --- The check a language module must pass -----------------------------------------------
+
+// Refuses the module whose probe data is "one", and records what the module's own text
+// read while the choice was being made.
+std::string g_textDuringTheChoice;
+bool RefusesFixtureOne(const RcDataLookup& own, const RcDataLookup& candidate) {
+  SystemServices& system = System();
+  g_textDuringTheChoice = system.LoadText(system.MainModule(), SX_TEST_OWN_TEXT);
+  const auto probe = candidate("SxProbe");
+  if (!own("SxProbe") || !probe) return false;
+  return std::string(reinterpret_cast<const char*>(probe->data()), probe->size()) != "one";
+}
+
+bool Raises(const RcDataLookup&, const RcDataLookup&) {
+  throw std::runtime_error("the check failed");
+}
+
+class LanguageModuleCheckTest : public LanguageModuleTest {
+ protected:
+  void TearDown() override {
+    SetLanguageModuleCheck(previous_);
+    LanguageModuleTest::TearDown();
+  }
+
+  LanguageModuleCheck previous_ = SetLanguageModuleCheck(nullptr);
+};
+
+TEST_F(LanguageModuleCheckTest, RefusedModuleIsPassedOverForTheNextCandidate) {
+  SetLanguageModuleCheck(&RefusesFixtureOne);
+  PlaceFixture(1, "RUS");
+  PlaceFixture(2, "RU");
+  EXPECT_EQ(ProbeData(), "two");
+  EXPECT_EQ(ProbeText(), "language module 2");
+}
+
+// A text the check reads while the module is being chosen (an error's message, say) is the
+// module's own, and asking for it does not wait on the choice being made.
+TEST_F(LanguageModuleCheckTest, TextReadDuringTheChoiceIsTheModulesOwn) {
+  SetLanguageModuleCheck(&RefusesFixtureOne);
+  g_textDuringTheChoice.clear();
+  PlaceFixture(1, "RUS");
+  EXPECT_EQ(ProbeText(), "own text");
+  EXPECT_EQ(g_textDuringTheChoice, "own text");
+}
+
+TEST_F(LanguageModuleCheckTest, CheckThatFailsRefusesTheModule) {
+  SetLanguageModuleCheck(&Raises);
+  PlaceFixture(1, "RUS");
+  EXPECT_EQ(ProbeData(), "own");
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+// Language modules that would change what the program does: each is passed over for the
+// next candidate, and the main window is built from that one (or from the program's own
+// definition) without any system action. Beside this program lie modules made as the build
+// makes the real ones, named after what they change, each captioning the window with that
+// name; they are copied under the names the program looks for (RUS, then RU, in the
+// Russian locale).
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/LanguageModuleCheck.h"
+#include "framework/forms/Application.h"
+#include "framework/runtime/ResourceModule.h"
+#include "tests/app/mainwindow/MainWindowTestSupport.h"
+#include "tests/app/mainwindow/SystemCallRecorder.h"
+#include "tests/framework/runtime/Win32TestSupport.h"
+
+namespace sx::testing {
+namespace {
+
+class MisleadingLanguageTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    HKEY existing = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Halvern\\Locales", 0, KEY_READ, &existing) ==
+        ERROR_SUCCESS) {
+      RegCloseKey(existing);
+      GTEST_SKIP() << "a locale key exists already";
+    }
+    previousLocale_ = GetThreadLocale();
+    SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT));
+    previousCheck_ = SetLanguageModuleCheck(&KeepsTheProgramsBehaviour);
+    ForgetResourceModules();
+  }
+
+  void TearDown() override {
+    ForgetResourceModules();
+    if (previousLocale_ == 0) return;
+    SetLanguageModuleCheck(previousCheck_);
+    SetThreadLocale(previousLocale_);
+  }
+
+  // Copies the fixture module under the program's name with that extension.
+  void Place(const std::string& fixture, const char* extension) {
+    ASSERT_TRUE(files_.Copy(TestExecutableDirectory() + "language_" + fixture + ".dll",
+                            ReplaceExtension(TestExecutablePath(), extension)))
+        << fixture;
+  }
+
+  // Builds a main window from the chosen module, as the program does at its start, and
+  // returns its caption; what the window's making asked of the system is in `system`.
+  std::string BuildWindow(const SystemCallRecorder& system) {
+    TForm1* form = New<TForm1>(Application);
+    const std::string caption = form->Caption();
+    EXPECT_NE(form->Start, nullptr);
+    EXPECT_FALSE(form->Timer1 && form->Timer1->Enabled()) << "the countdown runs by itself";
+    EXPECT_TRUE(system.log.empty()) << system.log.front();
+    form->Free();
+    return caption;
+  }
+
+  ScopedFiles files_;
+
+ private:
+  LCID previousLocale_ = 0;
+  LanguageModuleCheck previousCheck_ = nullptr;
+};
+
+// The fixtures make a difference at all: without the check, the one binding the window's
+// creation to the shutdown handler is taken and asks the system to shut down.
+TEST_F(MisleadingLanguageTest, ModuleRebindingTheCreationEventShutsDownWithoutTheCheck) {
+  SetLanguageModuleCheck(nullptr);
+  Place("creation", "RUS");
+  SystemCallRecorder system;
+  TForm1* form = New<TForm1>(Application);
+  EXPECT_EQ(form->Caption(), "creation");
+  form->Free();
+  EXPECT_NE(std::find(system.log.begin(), system.log.end(), "ExitWindowsEx(5, 0)"),
+            system.log.end());
+}
+
+TEST_F(MisleadingLanguageTest, FaithfulModuleIsTaken) {
+  Place("faithful", "RUS");
+  SystemCallRecorder system;
+  EXPECT_EQ(BuildWindow(system), "faithful");
+}
+
+// The faithful module with its definition's resource entry pointing far outside the
+// module's image, as a damaged or hostile file may: reading it would fault.
+std::string DefinitionOutsideTheImage() {
+  const std::string path = TestExecutableDirectory() + "language_faithful.dll";
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return {};
+  HRSRC found = FindResourceA(module, "TFORM1", MAKEINTRESOURCEA(10));
+  const DWORD size = found ? SizeofResource(module, found) : 0;
+  FreeLibrary(module);
+  std::string bytes;
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  bytes.resize(GetFileSize(file, nullptr));
+  DWORD read = 0;
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  CloseHandle(file);
+  // The resource's data entry: its address, its size, a code page and a zero word.
+  for (std::size_t at = 0; size != 0 && at + 16 <= bytes.size(); at += 4) {
+    DWORD entry[4];
+    std::memcpy(entry, bytes.data() + at, sizeof entry);
+    if (entry[1] != size || entry[3] != 0 || entry[0] == 0) continue;
+    entry[0] = 0x7FFF0000;
+    std::memcpy(bytes.data() + at, entry, sizeof entry);
+    return bytes;
+  }
+  return {};
+}
+
+TEST_F(MisleadingLanguageTest, ModuleWithADefinitionOutsideItsImageIsPassedOver) {
+  const std::string damaged = DefinitionOutsideTheImage();
+  ASSERT_FALSE(damaged.empty()) << "the definition's resource entry was not found";
+  ASSERT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), damaged));
+  Place("faithful", "RU");
+  SystemCallRecorder system;
+  EXPECT_EQ(BuildWindow(system), "faithful");
+}
+
+class MisleadingModule : public MisleadingLanguageTest,
+                         public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MisleadingModule, IsPassedOverForTheNextCandidate) {
+  Place(GetParam(), "RUS");
+  Place("faithful", "RU");
+  SystemCallRecorder system;
+  EXPECT_EQ(BuildWindow(system), "faithful");
+}
+
+TEST_P(MisleadingModule, AloneLeavesTheProgramWithItsOwnWindow) {
+  Place(GetParam(), "RUS");
+  SystemCallRecorder system;
+  EXPECT_EQ(BuildWindow(system), "Sonderix");
+  EXPECT_EQ(ResourceModuleOf(System().MainModule()), System().MainModule());
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, MisleadingModule,
+                         ::testing::Values("creation", "timer", "nostart", "nodefinition",
+                                           "version"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+}  // namespace
+}  // namespace sx::testing
