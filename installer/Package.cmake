@@ -108,6 +108,18 @@ ${components}    </ComponentGroup>
   </Fragment>
 </Wix>
 ")
+  # The program's folder gets its own access list instead of its parent's (inheritance is
+  # cut off: "P"), made of well-known accounts so that it reads the same on every language of
+  # Windows: the system and the administrators get full control, the users read and execute
+  # (0x1200a9: FILE_GENERIC_READ | FILE_GENERIC_EXECUTE); files and folders inside inherit
+  # it. wixl has no element for this table, so it is imported after wixl has run.
+  set(lock_table ${WORK}/${VERSION}/MsiLockPermissionsEx.idt)
+  string(JOIN "\t" columns MsiLockPermissionsEx LockObject Table SDDLText Condition)
+  string(JOIN "\t" types s72 s72 s32 s0 S255)
+  string(JOIN "\t" lock InstallFolder INSTALLDIR CreateFolder
+         "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" "")
+  file(WRITE ${lock_table} "${columns}\n${types}\nMsiLockPermissionsEx\tMsiLockPermissionsEx\n${lock}\n")
+
   # Every version has a product code of its own, always the same for that version.
   string(UUID product_code NAMESPACE 1DB6884D-B4C7-42FD-8FDE-11116F3BE9DF
          NAME "Sonderix ${VERSION}" TYPE SHA1 UPPER)
@@ -117,7 +129,7 @@ ${components}    </ComponentGroup>
   set(ENV{SOURCE_DATE_EPOCH} ${epoch})
   string(TIMESTAMP packed_time "%Y-%m-%d %H:%M:%S" UTC)
   set(ingredients "${VERSION} ${epoch}")
-  foreach(file ${WXS} ${WORK}/${VERSION}/LanguageModules.wxs ${ICON} ${staged})
+  foreach(file ${WXS} ${WORK}/${VERSION}/LanguageModules.wxs ${lock_table} ${ICON} ${staged})
     file(SHA256 ${file} digest)
     string(APPEND ingredients " ${digest}")
   endforeach()
@@ -135,6 +147,11 @@ ${components}    </ComponentGroup>
                   OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "wixl failed (${status}):\n${out}")
+  endif()
+  execute_process(COMMAND ${MSIBUILD} ${msi} -i ${lock_table} RESULT_VARIABLE status
+                  ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "adding the folder's permissions failed (${status}):\n${out}")
   endif()
   # msibuild sets the subject, author, template and package code together: the first three
   # as wixl wrote them.
