@@ -5,6 +5,14 @@
 # icon, the read-me, the installer source and the tools. OUTPUT is emptied and then holds
 # Sonderix-<version>-win32.msi and Sonderix-<version>-win32-portable.zip.
 #
+# Signing (`tools/dev package --sign`) is asked for through the environment, since the build
+# runs this script: SX_PACKAGE_SIGN_CERTIFICATE names a PKCS#12 file whose password is in
+# SX_SIGN_PASSWORD, and SX_PACKAGE_SIGN_TIMESTAMP, when set, the URL of an RFC 3161 time
+# stamp server. The program and the language modules are signed before they are packed, so
+# that the zip and the installer hold the signed files, and the installer is signed last.
+# A signature holds the time of signing: signed packages are not reproducible, unsigned
+# ones are.
+#
 # Both packages take their files from one staging folder in which every file carries the
 # same time: SOURCE_DATE_EPOCH when it is set, else the time of the last commit. With fixed
 # times, modes and order, and the installer's own stamps fixed too (below), both packages
@@ -52,6 +60,48 @@ foreach(file IN LISTS files)
   file(COPY_FILE ${file} ${stage}/${name})
   list(APPEND names ${name})
 endforeach()
+
+# Signing, when tools/dev asks for it (above).
+set(certificate "$ENV{SX_PACKAGE_SIGN_CERTIFICATE}")
+set(timestamp)
+if(NOT "$ENV{SX_PACKAGE_SIGN_TIMESTAMP}" STREQUAL "")
+  set(timestamp -ts "$ENV{SX_PACKAGE_SIGN_TIMESTAMP}")
+endif()
+if(NOT certificate STREQUAL "")
+  if(NOT OSSLSIGNCODE)
+    message(FATAL_ERROR "osslsigncode is missing (tools/dev package installs it)")
+  endif()
+  if(NOT EXISTS ${certificate})
+    message(FATAL_ERROR "no certificate to sign with: ${certificate}")
+  endif()
+endif()
+# sx_sign(<file>): signs the file in place with Authenticode SHA-256.
+function(sx_sign file)
+  set(sign ${OSSLSIGNCODE} sign -pkcs12 ${certificate} -h sha256 -n Sonderix ${timestamp}
+           -in ${file} -out ${file}.signed)
+  if("$ENV{SX_SIGN_PASSWORD}" STREQUAL "")
+    # osslsigncode (2.9) refuses an empty password read from a file; none given opens a
+    # certificate without one.
+    execute_process(COMMAND ${sign} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  else()
+    # The password goes from the environment through a pipe: on the command line, every
+    # user of the machine could read it in the process list.
+    execute_process(COMMAND sh -c "printf '%s' \"$SX_SIGN_PASSWORD\""
+                    COMMAND ${sign} -readpass /dev/stdin
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  endif()
+  if(NOT status EQUAL 0)
+    file(REMOVE ${file}.signed)
+    message(FATAL_ERROR "signing ${file} failed (${status}); is SX_SIGN_PASSWORD the "
+                        "certificate's password, and the time stamp server reachable?\n${out}")
+  endif()
+  file(RENAME ${file}.signed ${file})
+endfunction()
+if(NOT certificate STREQUAL "")
+  foreach(name IN LISTS names)
+    sx_sign(${stage}/${name})
+  endforeach()
+endif()
 # A Windows read-me, so Windows line ends.
 configure_file(${README} ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 list(APPEND names README.txt)
@@ -167,5 +217,8 @@ ${components}    </ComponentGroup>
                           "{${package_code}}" RESULT_VARIABLE status ERROR_VARIABLE out)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "setting the package code failed (${status}):\n${out}")
+  endif()
+  if(NOT certificate STREQUAL "")
+    sx_sign(${msi})
   endif()
 endif()
