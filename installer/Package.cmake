@@ -5,6 +5,14 @@
 # icon, the read-me, the installer source and the tools. OUTPUT is emptied and then holds
 # Sonderix-<version>-win32.msi and Sonderix-<version>-win32-portable.zip.
 #
+# Signing (`tools/dev package --sign`) is asked for through the environment, since the build
+# runs this script: SX_PACKAGE_SIGN_CERTIFICATE names a PKCS#12 file whose password is in
+# SX_SIGN_PASSWORD, and SX_PACKAGE_SIGN_TIMESTAMP, when set, the URL of an RFC 3161 time
+# stamp server. The program and the language modules are signed before they are packed, so
+# that the zip and the installer hold the signed files, and the installer is signed last.
+# A signature holds the time of signing: signed packages are not reproducible, unsigned
+# ones are.
+#
 # Both packages take their files from one staging folder in which every file carries the
 # same time: SOURCE_DATE_EPOCH when it is set, else the time of the last commit. With fixed
 # times, modes and order, and the installer's own stamps fixed too (below), both packages
@@ -52,6 +60,48 @@ foreach(file IN LISTS files)
   file(COPY_FILE ${file} ${stage}/${name})
   list(APPEND names ${name})
 endforeach()
+
+# Signing, when tools/dev asks for it (above).
+set(certificate "$ENV{SX_PACKAGE_SIGN_CERTIFICATE}")
+set(timestamp)
+if(NOT "$ENV{SX_PACKAGE_SIGN_TIMESTAMP}" STREQUAL "")
+  set(timestamp -ts "$ENV{SX_PACKAGE_SIGN_TIMESTAMP}")
+endif()
+if(NOT certificate STREQUAL "")
+  if(NOT OSSLSIGNCODE)
+    message(FATAL_ERROR "osslsigncode is missing (tools/dev package installs it)")
+  endif()
+  if(NOT EXISTS ${certificate})
+    message(FATAL_ERROR "no certificate to sign with: ${certificate}")
+  endif()
+endif()
+# sx_sign(<file>): signs the file in place with Authenticode SHA-256.
+function(sx_sign file)
+  set(sign ${OSSLSIGNCODE} sign -pkcs12 ${certificate} -h sha256 -n Sonderix ${timestamp}
+           -in ${file} -out ${file}.signed)
+  if("$ENV{SX_SIGN_PASSWORD}" STREQUAL "")
+    # osslsigncode (2.9) refuses an empty password read from a file; none given opens a
+    # certificate without one.
+    execute_process(COMMAND ${sign} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  else()
+    # The password goes from the environment through a pipe: on the command line, every
+    # user of the machine could read it in the process list.
+    execute_process(COMMAND sh -c "printf '%s' \"$SX_SIGN_PASSWORD\""
+                    COMMAND ${sign} -readpass /dev/stdin
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  endif()
+  if(NOT status EQUAL 0)
+    file(REMOVE ${file}.signed)
+    message(FATAL_ERROR "signing ${file} failed (${status}); is SX_SIGN_PASSWORD the "
+                        "certificate's password, and the time stamp server reachable?\n${out}")
+  endif()
+  file(RENAME ${file}.signed ${file})
+endfunction()
+if(NOT certificate STREQUAL "")
+  foreach(name IN LISTS names)
+    sx_sign(${stage}/${name})
+  endforeach()
+endif()
 # A Windows read-me, so Windows line ends.
 configure_file(${README} ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 list(APPEND names README.txt)
@@ -108,6 +158,18 @@ ${components}    </ComponentGroup>
   </Fragment>
 </Wix>
 ")
+  # The program's folder gets its own access list instead of its parent's (inheritance is
+  # cut off: "P"), made of well-known accounts so that it reads the same on every language of
+  # Windows: the system and the administrators get full control, the users read and execute
+  # (0x1200a9: FILE_GENERIC_READ | FILE_GENERIC_EXECUTE); files and folders inside inherit
+  # it. wixl has no element for this table, so it is imported after wixl has run.
+  set(lock_table ${WORK}/${VERSION}/MsiLockPermissionsEx.idt)
+  string(JOIN "\t" columns MsiLockPermissionsEx LockObject Table SDDLText Condition)
+  string(JOIN "\t" types s72 s72 s32 s0 S255)
+  string(JOIN "\t" lock InstallFolder INSTALLDIR CreateFolder
+         "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" "")
+  file(WRITE ${lock_table} "${columns}\n${types}\nMsiLockPermissionsEx\tMsiLockPermissionsEx\n${lock}\n")
+
   # Every version has a product code of its own, always the same for that version.
   string(UUID product_code NAMESPACE 1DB6884D-B4C7-42FD-8FDE-11116F3BE9DF
          NAME "Sonderix ${VERSION}" TYPE SHA1 UPPER)
@@ -117,7 +179,7 @@ ${components}    </ComponentGroup>
   set(ENV{SOURCE_DATE_EPOCH} ${epoch})
   string(TIMESTAMP packed_time "%Y-%m-%d %H:%M:%S" UTC)
   set(ingredients "${VERSION} ${epoch}")
-  foreach(file ${WXS} ${WORK}/${VERSION}/LanguageModules.wxs ${ICON} ${staged})
+  foreach(file ${WXS} ${WORK}/${VERSION}/LanguageModules.wxs ${lock_table} ${ICON} ${staged})
     file(SHA256 ${file} digest)
     string(APPEND ingredients " ${digest}")
   endforeach()
@@ -136,6 +198,11 @@ ${components}    </ComponentGroup>
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "wixl failed (${status}):\n${out}")
   endif()
+  execute_process(COMMAND ${MSIBUILD} ${msi} -i ${lock_table} RESULT_VARIABLE status
+                  ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "adding the folder's permissions failed (${status}):\n${out}")
+  endif()
   # msibuild sets the subject, author, template and package code together: the first three
   # as wixl wrote them.
   execute_process(COMMAND ${MSIINFO} suminfo ${msi} OUTPUT_VARIABLE summary RESULT_VARIABLE status)
@@ -150,5 +217,8 @@ ${components}    </ComponentGroup>
                           "{${package_code}}" RESULT_VARIABLE status ERROR_VARIABLE out)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "setting the package code failed (${status}):\n${out}")
+  endif()
+  if(NOT certificate STREQUAL "")
+    sx_sign(${msi})
   endif()
 endif()
