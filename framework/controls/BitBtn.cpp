@@ -200,9 +200,11 @@ int TBitBtn::GlyphPixelsPerInch() const {
 void TBitBtn::Rescale(std::int32_t m, std::int32_t d) {
   TButton::Rescale(m, d);
   // The glyph of a kind follows the form's resolution, whose change brings this call; the
-  // layout around it stays the same arithmetic.
-  if (kind_ == bkCustom || glyphModified_) return;
-  const TBitmap* wanted = KindGlyph(kind_, GlyphPixelsPerInch());
+  // layout around it stays the same arithmetic. A button whose values left its kind reads as
+  // bkCustom, and a custom button's glyph is its own.
+  const TBitBtnKind kind = Kind();
+  if (kind == bkCustom) return;
+  const TBitmap* wanted = KindGlyph(kind, GlyphPixelsPerInch());
   if (wanted && !glyph_->Glyph()->SharesImageWith(*wanted)) glyph_->SetGlyph(wanted);
 }
 

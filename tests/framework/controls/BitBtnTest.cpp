@@ -1,5 +1,6 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
 
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 #include "tests/support/MessageHooks.h"
 #include "tests/support/StreamBuilder.h"
@@ -120,6 +121,17 @@ TEST_P(BitBtnChangedKindTest, CloseButtonClicksLikeAnyOther) {
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(form->ModalResult(), 7);
   EXPECT_TRUE(form->Visible()) << "the form was closed";
+}
+
+TEST_P(BitBtnChangedKindTest, RescaleLeavesTheGlyphOfAButtonNoLongerOfItsKind) {
+  TBitBtn* button = ChangedButton(bkIgnore);
+  const int pixelsPerInch = form->PixelsPerInch();
+  const Finally restore([this, pixelsPerInch] { form->SetPixelsPerInch(pixelsPerInch); });
+  form->SetPixelsPerInch(192);
+
+  button->Rescale(2, 1);
+
+  EXPECT_EQ(button->Glyph()->Height(), 18) << "the button took its old kind's larger glyph";
 }
 
 INSTANTIATE_TEST_SUITE_P(KindRead, BitBtnChangedKindTest, ::testing::Bool(),
