@@ -239,7 +239,7 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassA(&windowClass)) RaiseLastOSError();
   }
 
-  WindowEntry::AwaitWindow(&entry_);
+  WindowEntry::AwaitWindow(&entry_, params.WinClassName.c_str());
   ChangeControlState(ControlState::CreatingWindow, true);
   DWORD error = 0;
   {
