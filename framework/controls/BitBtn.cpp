@@ -135,6 +135,7 @@ constinit const MessageEntry TBitBtn::kMessageEntries[] = {
     On<&TBitBtn::FWMMeasureItem>(FWM_MEASUREITEM),
     On<&TBitBtn::FWMFontChanged>(FWM_FONTCHANGED),
     On<&TBitBtn::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
+    On<&TBitBtn::FWMSysColorChanged>(FWM_SYSCOLORCHANGED),
     On<&TBitBtn::WMLButtonDblClk>(WM_LBUTTONDBLCLK),
 };
 
@@ -345,6 +346,16 @@ void TBitBtn::FWMFontChanged(TMessage& message) {
 
 void TBitBtn::FWMEnabledChanged(TMessage& message) {
   Inherited<TBitBtn>(message);
+  Invalidate();
+}
+
+void TBitBtn::FWMSysColorChanged(TMessage& message) {
+  Inherited<TBitBtn>(message);
+  glyph_->Invalidate();
+  if (HandleAllocated()) {
+    glyph_->CreateButtonGlyph(gsUp);
+    glyph_->CreateButtonGlyph(gsDisabled);
+  }
   Invalidate();
 }
 

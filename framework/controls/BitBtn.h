@@ -114,6 +114,8 @@ class TBitBtn : public TButton {
   void FWMMeasureItem(TMessage& message);
   void FWMFontChanged(TMessage& message);
   void FWMEnabledChanged(TMessage& message);
+  // The disabled picture is built in the system colours of the moment: it is built anew.
+  void FWMSysColorChanged(TMessage& message);
   void WMLButtonDblClk(TMessage& message);
 
   void GlyphChanged(TObject* sender);

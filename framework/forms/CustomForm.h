@@ -229,6 +229,9 @@ class TCustomForm : public TScrollingWinControl {
   void FWMIconChanged(TMessage& message);
   void FWMChildKey(TMessage& message);
   void FWMDialogKey(TMessage& message);
+  // The window system tells only top-level windows of a change of the system colours; a
+  // top-level form passes it on to every window inside it, the system's controls included.
+  void WMSysColorChange(TMessage& message);
   // Moved to a screen of another resolution: the form and its controls rescale by new / old
   // pixels per inch and the window takes the place the system suggests.
   void WMDpiChanged(TMessage& message);

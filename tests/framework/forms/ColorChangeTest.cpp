@@ -1,6 +1,7 @@
 // A change of the system colours while forms are up: the surfaces painted in a system colour
 // take the new colour, and every form is painted anew.
 
+#include "framework/controls/BitBtn.h"
 #include "tests/framework/forms/FormsTestSupport.h"
 #include "tests/support/Drawing.h"
 
@@ -92,6 +93,63 @@ TEST_F(ColorChangeTest, ColourChangeHasEveryFormPaintedAnew) {
   EXPECT_TRUE(NeedsPainting(form_->Handle()));
   EXPECT_TRUE(NeedsPainting(panel_->Handle())) << "the form's controls too";
   EXPECT_TRUE(NeedsPainting(second->Handle()));
+}
+
+// Counts the colour changes a window of the system's own class hears of.
+int g_heard = 0;
+WNDPROC g_buttonProcedure = nullptr;
+LRESULT CALLBACK CountColourChanges(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SYSCOLORCHANGE) ++g_heard;
+  return CallWindowProcA(g_buttonProcedure, window, msg, wParam, lParam);
+}
+
+TEST_F(ColorChangeTest, FormPassesTheChangeOnToEveryWindowInsideOnce) {
+  // A control of the system's inside the panel: the window system tells top-level windows
+  // only, and the system's controls keep brushes of the colours they were made with.
+  HWND inner = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 2, 2, 20, 20,
+                               panel_->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(inner, nullptr);
+  g_buttonProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(inner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountColourChanges)));
+  g_heard = 0;
+
+  SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+
+  EXPECT_EQ(g_heard, 1);
+  DestroyWindow(inner);
+}
+
+TEST_F(ColorChangeTest, DisabledGlyphTakesTheNewColours) {
+  auto* button = MakeChild<TBitBtn>(form_, 8, 100);
+  button->SetKind(bkIgnore);
+  button->SetCaption("");
+  button->SetEnabled(false);
+  PumpMessages();
+  // The disabled picture's grey is drawn in the shadow colour; without a caption the glyph
+  // stands alone in the middle: x = 2 + (71 - 18 + 1) div 2, y = 2 + (21 - 18 + 1) div 2.
+  const RECT glyph{29, 4, 29 + 18, 4 + 18};
+  const auto face = [button] {
+    return Draw(button->Width(), button->Height(), RGB(0, 0, 0), [button](HDC dc) {
+      DRAWITEMSTRUCT item{};
+      item.CtlType = ODT_BUTTON;
+      item.itemAction = ODA_DRAWENTIRE;
+      item.itemState = ODS_DISABLED;
+      item.hwndItem = button->Handle();
+      item.hDC = dc;
+      item.rcItem = RECT{0, 0, button->Width(), button->Height()};
+      button->DeliverMessage(FWM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+    });
+  };
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  ASSERT_GT(face().Count(shadow, glyph), 0);
+  const COLORREF changed = shadow == RGB(200, 30, 30) ? RGB(30, 200, 30) : RGB(200, 30, 30);
+
+  ChangedSystemColor colour(COLOR_BTNSHADOW, changed);
+  PumpMessages();
+
+  const Picture after = face();
+  EXPECT_GT(after.Count(changed, glyph), 0);
+  EXPECT_EQ(after.Count(shadow, glyph), 0) << "the glyph kept the old colours";
 }
 
 }  // namespace
