@@ -268,6 +268,22 @@ void TBitBtn::SetButtonStyle(bool isDefault) {
   Invalidate();
 }
 
+std::int32_t TBitBtn::CaptionWidthNeeded() {
+  const std::int32_t text = CaptionTextWidth();
+  if (text == 0) return 0;
+  const TBitmap* glyph = glyph_->Glyph();
+  const std::int32_t glyphWidth = glyph->Empty() ? 0 : glyph->Width() / glyph_->NumGlyphs();
+  std::int32_t inside = std::max(glyphWidth, text);
+  if (layout_ == blGlyphLeft || layout_ == blGlyphRight)
+    inside = std::max(margin_, 0) + glyphWidth + (glyphWidth ? std::max(spacing_, 0) : 0) + text;
+  // Without the default look the face is laid out inside the 2-pixel raised edge (with it,
+  // inside the 1-pixel frame only), and a disabled caption is drawn a second time one pixel
+  // to the right.
+  constexpr std::int32_t kEdge = 2;
+  constexpr std::int32_t kEmbossed = 1;
+  return inside + kEmbossed + 2 * kEdge;
+}
+
 void TBitBtn::ClickControl() {
   if (Kind() == bkClose)
     if (TWinControl* form = GetParentForm(this); form && form->CloseByButton()) return;

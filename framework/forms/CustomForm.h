@@ -278,6 +278,8 @@ class TCustomForm : public TScrollingWinControl {
   // Read from the definition: the text height of "0" where it was made, and the client
   // size waiting to be scaled.
   std::int32_t storedTextHeight_ = 0;
+  // The resolution the definition was made at; there the captions fit as designed.
+  int designPixelsPerInch_ = 0;
   std::int32_t pendingClientWidth_ = 0;
   std::int32_t pendingClientHeight_ = 0;
   // The character of a dialog key the form took, whose character message follows.

@@ -100,6 +100,7 @@ void TCustomForm::LoadState(TReader& reader) {
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
     const int designPixelsPerInch = pixelsPerInch_;
+    designPixelsPerInch_ = designPixelsPerInch;
     const int screenPixelsPerInch = ScreenResolution();
     if (ScalingFlags().Contains(ScaleFlag::ScaleFont) && pixelsPerInch_ != screenPixelsPerInch)
       Font()->SetHeight(MulDiv(Font()->Height(), screenPixelsPerInch, pixelsPerInch_));
@@ -138,6 +139,8 @@ void TCustomForm::LoadState(TReader& reader) {
   if (pendingClientWidth_ > 0) SetClientWidth(pendingClientWidth_);
   if (pendingClientHeight_ > 0) SetClientHeight(pendingClientHeight_);
   SetScalingFlags(TScalingFlags{});
+  // Scaled, a caption that no longer fits widens its control into the free space beside it.
+  if (scaled) FitCaptions();
   if (!scaled) {
     RescaleScrollBars(1, 1);
     RescaleChildren(1, 1);
@@ -165,6 +168,8 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
   RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
   Font()->SetHeight(MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch));
+  // Back at the design's resolution every control has its designed width again.
+  if (newPixelsPerInch != designPixelsPerInch_) FitCaptions();
 }
 
 void TCustomForm::DefineStoredData(TFiler& filer) {
