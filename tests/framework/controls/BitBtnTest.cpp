@@ -389,6 +389,31 @@ TEST_F(BitBtnTest, EveryFaceShowsItsFrameFocusAndGlyph) {
   }
 }
 
+TEST_F(BitBtnTest, DisabledGlyphTakesTheColoursOfANewScheme) {
+  auto* button = Make<TBitBtn>();
+  button->ChangeBounds(8, 8, 75, 25);
+  button->SetKind(bkIgnore);
+  button->SetCaption("");
+  button->SetEnabled(false);
+  PumpMessages();
+  // The disabled picture's grey is drawn in the shadow colour; the glyph stands alone in the
+  // middle (see LoneGlyphIsCentredInsideSystemFrame).
+  const RECT glyph{29, 4, 29 + 18, 4 + 18};
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  ASSERT_GT(RenderFace(button, ODS_DISABLED).Count(shadow, glyph), 0);
+  const COLORREF changed = shadow == RGB(200, 30, 30) ? RGB(30, 200, 30) : RGB(200, 30, 30);
+
+  // The system tells the top-level windows; put back whatever happens.
+  const int index = COLOR_BTNSHADOW;
+  SetSysColors(1, &index, &changed);
+  const Finally restore([index, shadow] { SetSysColors(1, &index, &shadow); });
+  PumpMessages();
+
+  const Picture face = RenderFace(button, ODS_DISABLED);
+  EXPECT_GT(face.Count(changed, glyph), 0);
+  EXPECT_EQ(face.Count(shadow, glyph), 0) << "the glyph kept the old colours";
+}
+
 TEST_F(BitBtnTest, DisablingRepaintsButton) {
   auto* button = Make<TBitBtn>();
   button->SetKind(bkAbort);

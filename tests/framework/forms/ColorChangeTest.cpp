@@ -1,7 +1,6 @@
 // A change of the system colours while forms are up: the surfaces painted in a system colour
 // take the new colour, and every form is painted anew.
 
-#include "framework/controls/BitBtn.h"
 #include "tests/framework/forms/FormsTestSupport.h"
 #include "tests/support/Drawing.h"
 
@@ -117,39 +116,6 @@ TEST_F(ColorChangeTest, FormPassesTheChangeOnToEveryWindowInsideOnce) {
 
   EXPECT_EQ(g_heard, 1);
   DestroyWindow(inner);
-}
-
-TEST_F(ColorChangeTest, DisabledGlyphTakesTheNewColours) {
-  auto* button = MakeChild<TBitBtn>(form_, 8, 100);
-  button->SetKind(bkIgnore);
-  button->SetCaption("");
-  button->SetEnabled(false);
-  PumpMessages();
-  // The disabled picture's grey is drawn in the shadow colour; without a caption the glyph
-  // stands alone in the middle: x = 2 + (71 - 18 + 1) div 2, y = 2 + (21 - 18 + 1) div 2.
-  const RECT glyph{29, 4, 29 + 18, 4 + 18};
-  const auto face = [button] {
-    return Draw(button->Width(), button->Height(), RGB(0, 0, 0), [button](HDC dc) {
-      DRAWITEMSTRUCT item{};
-      item.CtlType = ODT_BUTTON;
-      item.itemAction = ODA_DRAWENTIRE;
-      item.itemState = ODS_DISABLED;
-      item.hwndItem = button->Handle();
-      item.hDC = dc;
-      item.rcItem = RECT{0, 0, button->Width(), button->Height()};
-      button->DeliverMessage(FWM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
-    });
-  };
-  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-  ASSERT_GT(face().Count(shadow, glyph), 0);
-  const COLORREF changed = shadow == RGB(200, 30, 30) ? RGB(30, 200, 30) : RGB(200, 30, 30);
-
-  ChangedSystemColor colour(COLOR_BTNSHADOW, changed);
-  PumpMessages();
-
-  const Picture after = face();
-  EXPECT_GT(after.Count(changed, glyph), 0);
-  EXPECT_EQ(after.Count(shadow, glyph), 0) << "the glyph kept the old colours";
 }
 
 }  // namespace
