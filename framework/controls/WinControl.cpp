@@ -479,7 +479,7 @@ void TWinControl::FitCaptions() {
     boxes.push_back(
         FitBox{child->Left(), child->Top(), width, child->Height(), child->CaptionWidthNeeded()});
   }
-  // The gap the design keeps between neighbours at least, at the form's resolution.
+  // Keeps 4 pixels at 96 pixels per inch from what stands beside, at the form's resolution.
   constexpr std::int32_t kDesignGap = 4;
   const TWinControl* form = GetParentForm(this);
   WidenToFit(boxes, ClientWidth(), MulDiv(kDesignGap, (form ? form : this)->PixelsPerInch(), 96));
