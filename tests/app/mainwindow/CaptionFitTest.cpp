@@ -44,18 +44,19 @@ int RoomFor(const ControlRow& row) {
   return 0;
 }
 
-int CaptionWidth(const std::wstring& caption, BYTE charset) {
+// The extent of a text in the form's font of that height.
+SIZE TextExtent(const std::wstring& text, BYTE charset, int height = kFontHeight) {
   HDC screen = GetDC(nullptr);
   HFONT font =
-      CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+      CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, kFontName);
   HGDIOBJ previous = SelectObject(screen, font);
   SIZE size{};
-  GetTextExtentPoint32W(screen, caption.c_str(), static_cast<int>(caption.size()), &size);
+  GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &size);
   SelectObject(screen, previous);
   DeleteObject(font);
   ReleaseDC(nullptr, screen);
-  return size.cx;
+  return size;
 }
 
 BYTE CharsetOf(int codePage) {
@@ -75,7 +76,7 @@ TEST(CaptionFit, EveryCaptionOfEveryLanguageFitsItsControl) {
     for (const ControlRow& row : StoredControls()) {
       const auto caption = language.captions.find(row.name);
       if (caption == language.captions.end()) continue;
-      const int width = CaptionWidth(caption->second, charset);
+      const int width = TextExtent(caption->second, charset).cx;
       EXPECT_GT(width, 0) << file << " " << row.name;
       EXPECT_LE(width, RoomFor(row)) << file << ": " << row.name << " is " << width
                                      << " pixels wide, room for " << RoomFor(row);
@@ -90,36 +91,6 @@ int Scale(int a, int b, int c) {
   return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
 }
 
-// The form's font at a resolution, and what the layout is scaled by there: the height of "0"
-// against the 13 pixels it had where the form was designed.
-class ScaledFont {
- public:
-  ScaledFont(int pixelsPerInch, BYTE charset)
-      : screen_(GetDC(nullptr)),
-        font_(CreateFontW(Scale(kFontHeight, pixelsPerInch, 96), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                          FALSE, charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH, kFontName)),
-        previous_(SelectObject(screen_, font_)) {}
-  ~ScaledFont() {
-    SelectObject(screen_, previous_);
-    DeleteObject(font_);
-    ReleaseDC(nullptr, screen_);
-  }
-  ScaledFont(const ScaledFont&) = delete;
-  ScaledFont& operator=(const ScaledFont&) = delete;
-
-  SIZE Extent(const std::wstring& text) const {
-    SIZE size{};
-    GetTextExtentPoint32W(screen_, text.c_str(), static_cast<int>(text.size()), &size);
-    return size;
-  }
-
- private:
-  HDC screen_;
-  HFONT font_;
-  HGDIOBJ previous_;
-};
-
 constexpr int kDesignTextHeight = 13;
 // The client area the stored outer size leaves at 96 pixels per inch (Wine 8.0).
 constexpr int kDesignClientWidth = 293;
@@ -130,14 +101,15 @@ constexpr int kDesignClientWidth = 293;
 // for the resolution, the 4 pixels after it and the disabled caption's embossed copy one
 // pixel to the right; a radio button's circle (12 pixels at 96 pixels per inch, plus one),
 // half the width of "0" and the focus rectangle one pixel beyond the text.
-int DrawingBeside(const ControlRow& row, int pixelsPerInch, const ScaledFont& font) {
+int DrawingBeside(const ControlRow& row, int pixelsPerInch, BYTE charset, int height) {
   const std::string_view kind = row.className;
   if (kind == "TButton") return 2 * (1 + 2);
   if (kind == "TBitBtn") {
     const int glyph = pixelsPerInch >= 168 ? 32 : pixelsPerInch >= 120 ? 24 : 18;
     return 2 * 2 + glyph + 4 + 1;
   }
-  if (kind == "TRadioButton") return 12 * pixelsPerInch / 96 + 1 + font.Extent(L"0").cx / 2 + 1;
+  if (kind == "TRadioButton")
+    return 12 * pixelsPerInch / 96 + 1 + TextExtent(L"0", charset, height).cx / 2 + 1;
   return 0;
 }
 
@@ -155,8 +127,10 @@ TEST(CaptionFit, EveryCaptionOfEveryLanguageFitsWhatItsControlLeavesAtEveryScale
     for (const int pixelsPerInch : {120, 144, 192}) {
       SCOPED_TRACE((file.empty() ? std::string("ru") : file) + " at " +
                    std::to_string(pixelsPerInch) + " pixels per inch");
-      const ScaledFont font(pixelsPerInch, charset);
-      const int m = font.Extent(L"0").cy;
+      // What the layout is scaled by there: the height of "0" in the scaled font against the
+      // 13 pixels it had where the form was designed.
+      const int height = Scale(kFontHeight, pixelsPerInch, 96);
+      const int m = TextExtent(L"0", charset, height).cy;
       ASSERT_GT(m, kDesignTextHeight);
       // Each parent's controls, placed as the scaling rule places them: edges scaled, so
       // that neighbours stay flush.
@@ -168,7 +142,8 @@ TEST(CaptionFit, EveryCaptionOfEveryLanguageFitsWhatItsControlLeavesAtEveryScale
                    Scale(row.top + row.height, m, kDesignTextHeight) - top, 0};
         if (const auto caption = language.captions.find(row.name);
             caption != language.captions.end() && !caption->second.empty())
-          box.needed = font.Extent(caption->second).cx + DrawingBeside(row, pixelsPerInch, font);
+          box.needed = TextExtent(caption->second, charset, height).cx +
+                       DrawingBeside(row, pixelsPerInch, charset, height);
         byParent[row.parent].push_back({&row, box});
       }
       for (auto& [parent, placed] : byParent) {
