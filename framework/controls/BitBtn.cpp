@@ -135,6 +135,7 @@ constinit const MessageEntry TBitBtn::kMessageEntries[] = {
     On<&TBitBtn::FWMMeasureItem>(FWM_MEASUREITEM),
     On<&TBitBtn::FWMFontChanged>(FWM_FONTCHANGED),
     On<&TBitBtn::FWMEnabledChanged>(FWM_ENABLEDCHANGED),
+    On<&TBitBtn::FWMSysColorChanged>(FWM_SYSCOLORCHANGED),
     On<&TBitBtn::WMLButtonDblClk>(WM_LBUTTONDBLCLK),
 };
 
@@ -200,9 +201,11 @@ int TBitBtn::GlyphPixelsPerInch() const {
 void TBitBtn::Rescale(std::int32_t m, std::int32_t d) {
   TButton::Rescale(m, d);
   // The glyph of a kind follows the form's resolution, whose change brings this call; the
-  // layout around it stays the same arithmetic.
-  if (kind_ == bkCustom || glyphModified_) return;
-  const TBitmap* wanted = KindGlyph(kind_, GlyphPixelsPerInch());
+  // layout around it stays the same arithmetic. A button whose values left its kind reads as
+  // bkCustom, and a custom button's glyph is its own.
+  const TBitBtnKind kind = Kind();
+  if (kind == bkCustom) return;
+  const TBitmap* wanted = KindGlyph(kind, GlyphPixelsPerInch());
   if (wanted && !glyph_->Glyph()->SharesImageWith(*wanted)) glyph_->SetGlyph(wanted);
 }
 
@@ -263,6 +266,22 @@ void TBitBtn::SetButtonStyle(bool isDefault) {
   if (isDefault == drawnActive_) return;
   drawnActive_ = isDefault;
   Invalidate();
+}
+
+std::int32_t TBitBtn::CaptionWidthNeeded() {
+  const std::int32_t text = CaptionTextWidth();
+  if (text == 0) return 0;
+  const TBitmap* glyph = glyph_->Glyph();
+  const std::int32_t glyphWidth = glyph->Empty() ? 0 : glyph->Width() / glyph_->NumGlyphs();
+  std::int32_t inside = std::max(glyphWidth, text);
+  if (layout_ == blGlyphLeft || layout_ == blGlyphRight)
+    inside = std::max(margin_, 0) + glyphWidth + (glyphWidth ? std::max(spacing_, 0) : 0) + text;
+  // Without the default look the face is laid out inside the 2-pixel raised edge (with it,
+  // inside the 1-pixel frame only), and a disabled caption is drawn a second time one pixel
+  // to the right.
+  constexpr std::int32_t kEdge = 2;
+  constexpr std::int32_t kEmbossed = 1;
+  return inside + kEmbossed + 2 * kEdge;
 }
 
 void TBitBtn::ClickControl() {
@@ -343,6 +362,16 @@ void TBitBtn::FWMFontChanged(TMessage& message) {
 
 void TBitBtn::FWMEnabledChanged(TMessage& message) {
   Inherited<TBitBtn>(message);
+  Invalidate();
+}
+
+void TBitBtn::FWMSysColorChanged(TMessage& message) {
+  Inherited<TBitBtn>(message);
+  glyph_->Invalidate();
+  if (HandleAllocated()) {
+    glyph_->CreateButtonGlyph(gsUp);
+    glyph_->CreateButtonGlyph(gsDisabled);
+  }
   Invalidate();
 }
 

@@ -101,6 +101,8 @@ class TBitBtn : public TButton {
   void Rescale(std::int32_t m, std::int32_t d) override;
   // bkClose closes the parent form instead of clicking.
   void ClickControl() override;
+  // Glyph, spacing and caption inside the raised edge, as the face lays them out.
+  std::int32_t CaptionWidthNeeded() override;
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -114,6 +116,8 @@ class TBitBtn : public TButton {
   void FWMMeasureItem(TMessage& message);
   void FWMFontChanged(TMessage& message);
   void FWMEnabledChanged(TMessage& message);
+  // The disabled picture is built in the system colours of the moment: it is built anew.
+  void FWMSysColorChanged(TMessage& message);
   void WMLButtonDblClk(TMessage& message);
 
   void GlyphChanged(TObject* sender);

@@ -111,6 +111,16 @@ void TButton::SetButtonStyle(bool isDefault) {
     SendMessageA(Handle(), BM_SETSTYLE, style, TRUE);
 }
 
+std::int32_t TButton::CaptionWidthNeeded() {
+  const std::int32_t text = CaptionTextWidth();
+  if (text == 0) return 0;
+  // The system draws a 2-pixel raised edge, inside a 1-pixel frame while the button has the
+  // default look, which the focused push button takes (Windows, and Wine 8.0 likewise).
+  constexpr std::int32_t kFrame = 1;
+  constexpr std::int32_t kEdge = 2;
+  return text + 2 * (kFrame + kEdge);
+}
+
 void TButton::ClickControl() {
   if (TWinControl* form = GetParentForm(this)) form->TakeModalResult(modalResult_);
   TButtonControl::ClickControl();

@@ -62,6 +62,9 @@ class TButton : public TButtonControl {
   // Sets the parent form's ModalResult to this button's, then raises OnClick.
   void ClickControl() override;
 
+  // The caption inside the system's raised edge and the frame of the default look.
+  std::int32_t CaptionWidthNeeded() override;
+
  protected:
   // --- Message handlers (the class's table) -----------------------------------------------
   void FWMCommand(TMessage& message);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "framework/controls/WinControl.h"
 #include "framework/graphics/MulDiv.h"
@@ -266,6 +267,8 @@ void TControl::SetTop(std::int32_t value) {
 void TControl::SetWidth(std::int32_t value) {
   ChangeBounds(left_, top_, value, height_);
   scalingFlags_.Include(ScaleFlag::ScaleWidth);
+  // A width given is the layout's own.
+  captionWidening_ = 0;
 }
 
 void TControl::SetHeight(std::int32_t value) {
@@ -503,12 +506,15 @@ void TControl::Rescale(std::int32_t m, std::int32_t d) {
             ? scalingFlags_
             : TScalingFlags{ScaleFlag::ScaleLeft, ScaleFlag::ScaleTop, ScaleFlag::ScaleWidth,
                             ScaleFlag::ScaleHeight, ScaleFlag::ScaleFont};
+    // The width the layout gave the control is the one scaled: its caption is fitted anew at
+    // the new scale once every control has its place (TWinControl::FitCaptions).
+    const std::int32_t width = width_ - std::exchange(captionWidening_, 0);
     const std::int32_t x = flags.Contains(ScaleFlag::ScaleLeft) ? MulDiv(left_, m, d) : left_;
     const std::int32_t y = flags.Contains(ScaleFlag::ScaleTop) ? MulDiv(top_, m, d) : top_;
-    std::int32_t w = width_;
+    std::int32_t w = width;
     if (flags.Contains(ScaleFlag::ScaleWidth) && !controlStyle_.Contains(ControlStyle::FixedWidth))
-      w = flags.Contains(ScaleFlag::ScaleLeft) ? MulDiv(left_ + width_, m, d) - x
-                                               : MulDiv(width_, m, d);
+      w = flags.Contains(ScaleFlag::ScaleLeft) ? MulDiv(left_ + width, m, d) - x
+                                               : MulDiv(width, m, d);
     std::int32_t h = height_;
     if (flags.Contains(ScaleFlag::ScaleHeight) &&
         !controlStyle_.Contains(ControlStyle::FixedHeight))
@@ -519,6 +525,24 @@ void TControl::Rescale(std::int32_t m, std::int32_t d) {
       font_->SetSize(MulDiv(font_->Size(), m, d));
   }
   scalingFlags_ = TScalingFlags{};
+}
+
+std::int32_t TControl::CaptionWidthNeeded() {
+  return 0;
+}
+
+std::int32_t TControl::CaptionTextWidth() {
+  const std::string caption = Caption();
+  if (caption.empty()) return 0;
+  HDC dc = GetDC(nullptr);
+  if (!dc) return 0;
+  const HGDIOBJ saved = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Font()->Handle()));
+  RECT measured{0, 0, 0, 0};
+  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured,
+            DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, saved);
+  ReleaseDC(nullptr, dc);
+  return measured.right - measured.left;
 }
 
 // --- Events and painting ----------------------------------------------------------------------

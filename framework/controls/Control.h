@@ -192,8 +192,14 @@ class TControl : public TComponent {
   TScalingFlags ScalingFlags() const { return scalingFlags_; }
   void SetScalingFlags(TScalingFlags flags) { scalingFlags_ = flags; }
   // Scales the control's place, size and (when it has its own) font by m / d, rounding
-  // halves away from zero. While loading only what the definition set is scaled.
+  // halves away from zero. While loading only what the definition set is scaled. A widening
+  // its caption asked for at the last scale is taken off first.
   virtual void Rescale(std::int32_t m, std::int32_t d);
+  // The width the control needs to show its whole caption, in its font, as it draws it; 0
+  // when it draws no caption of its own.
+  virtual std::int32_t CaptionWidthNeeded();
+  // Pixels the control was widened by so that its caption fits at the form's scale.
+  std::int32_t CaptionWidening() const { return captionWidening_; }
 
   // --- Events -----------------------------------------------------------------------------
   const TNotifyEvent& OnClick() const { return onClick_; }
@@ -220,6 +226,9 @@ class TControl : public TComponent {
   void TearDown() override;
 
  protected:
+  // The width of the caption drawn in the control's font on one line, with the system's
+  // handling of "&"; 0 for an empty caption.
+  std::int32_t CaptionTextWidth();
   // --- Message handlers (the class's table) -----------------------------------------------
   void WMLButtonDown(TMessage& message);
   void WMLButtonUp(TMessage& message);
@@ -286,6 +295,7 @@ class TControl : public TComponent {
                               ControlStyle::SetCaption, ControlStyle::DoubleClicks};
   TControlState controlState_;
   TScalingFlags scalingFlags_;
+  std::int32_t captionWidening_ = 0;
   TAnchors anchors_{akLeft, akTop};
   TSizeConstraints* constraints_ = nullptr;
   MessageHandler messageHandler_;

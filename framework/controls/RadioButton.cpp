@@ -44,6 +44,25 @@ void TRadioButton::CreateParams(TCreateParams& params) {
   if (alignment_ == taLeftJustify) params.Style |= BS_LEFTTEXT;
 }
 
+std::int32_t TRadioButton::CaptionWidthNeeded() {
+  const std::int32_t text = CaptionTextWidth();
+  if (text == 0) return 0;
+  // As Wine 8.0 draws it: a circle of 12 pixels at 96 pixels per inch plus one, then half
+  // the width of "0" before the text, and the focus rectangle one pixel beyond the text.
+  const TWinControl* form = GetParentForm(this);
+  const std::int32_t pixelsPerInch = form ? form->PixelsPerInch() : PixelsPerInch();
+  const std::int32_t circle = 12 * pixelsPerInch / 96 + 1;
+  std::int32_t gap = 0;
+  if (HDC dc = GetDC(nullptr)) {
+    const HGDIOBJ saved = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Font()->Handle()));
+    SIZE zero{};
+    if (GetTextExtentPoint32A(dc, "0", 1, &zero)) gap = zero.cx / 2;
+    SelectObject(dc, saved);
+    ReleaseDC(nullptr, dc);
+  }
+  return circle + gap + text + 1;
+}
+
 void TRadioButton::CreateWnd() {
   TButtonControl::CreateWnd();
   SendMessageA(Handle(), BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);

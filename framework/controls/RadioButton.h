@@ -30,6 +30,9 @@ class TRadioButton : public TButtonControl {
   const TNotifyEvent& OnDblClick() const { return onDblClick_; }
   void SetOnDblClick(const TNotifyEvent& event) { onDblClick_ = event; }
 
+  // The circle, the room after it, the caption and the focus rectangle around it.
+  std::int32_t CaptionWidthNeeded() override;
+
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;

@@ -1,11 +1,14 @@
 #include "framework/controls/WinControl.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "framework/controls/CaptionFit.h"
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/graphics/CursorsWin32.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
 #include "framework/runtime/Format.h"
@@ -241,7 +244,7 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassA(&windowClass)) RaiseLastOSError();
   }
 
-  WindowEntry::AwaitWindow(&entry_);
+  WindowEntry::AwaitWindow(&entry_, params.WinClassName.c_str());
   ChangeControlState(ControlState::CreatingWindow, true);
   DWORD error = 0;
   {
@@ -462,6 +465,37 @@ void TWinControl::RescaleChildren(std::int32_t m, std::int32_t d) {
     controls_[i]->Rescale(m, d);
   for (std::size_t i = 0; i < winControls_.size(); ++i)
     winControls_[i]->Rescale(m, d);
+}
+
+void TWinControl::FitCaptions() {
+  // The children as the layout placed them, each asking for the width its caption needs.
+  std::vector<TControl*> children;
+  std::vector<FitBox> boxes;
+  for (TControl* child : controls_)
+    children.push_back(child);
+  for (TWinControl* child : winControls_)
+    children.push_back(child);
+  for (TControl* child : children) {
+    if (!child->Visible()) continue;
+    const std::int32_t width = child->Width() - child->CaptionWidening();
+    boxes.push_back(
+        FitBox{child->Left(), child->Top(), width, child->Height(), child->CaptionWidthNeeded()});
+  }
+  // Keeps 4 pixels at 96 pixels per inch from what stands beside, at the form's resolution.
+  constexpr std::int32_t kDesignGap = 4;
+  const TWinControl* form = GetParentForm(this);
+  WidenToFit(boxes, ClientWidth(), MulDiv(kDesignGap, (form ? form : this)->PixelsPerInch(), 96));
+  std::size_t i = 0;
+  for (TControl* child : children) {
+    if (!child->Visible()) continue;
+    const FitBox& box = boxes[i++];
+    const std::int32_t widening = box.width - (child->Width() - child->CaptionWidening());
+    if (widening == child->captionWidening_) continue;
+    child->ChangeBounds(box.left, box.top, box.width, box.height);
+    child->captionWidening_ = widening;
+  }
+  for (TWinControl* child : winControls_)
+    child->FitCaptions();
 }
 
 // --- Loading ----------------------------------------------------------------------------------

@@ -160,6 +160,10 @@ class TWinControl : public TControl {
   void Rescale(std::int32_t m, std::int32_t d) override;
   // Rescales every child control, plain ones first, each group in list order.
   void RescaleChildren(std::int32_t m, std::int32_t d);
+  // Once a scaled form has its size: widens each visible child whose caption no longer fits
+  // into the free space to its right (see CaptionFit.h), or gives back a widening no longer
+  // needed, then does the same inside each windowed child.
+  void FitCaptions();
 
   // --- Loading ----------------------------------------------------------------------------
   void LoadState(TReader& reader) override;

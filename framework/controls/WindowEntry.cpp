@@ -1,6 +1,7 @@
 #include "framework/controls/WindowEntry.h"
 
 #include <unordered_map>
+#include <utility>
 
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/OwnMessages.h"
@@ -8,11 +9,18 @@
 namespace sx {
 namespace {
 
+// A window bound to an entry, and the class the window had then: a handle handed to a
+// window of another class belongs to a window made since.
+struct Binding {
+  WindowEntry* entry;
+  ATOM windowClass;
+};
+
 // Window to entry. Windows are bound on the thread that owns them, but a window may be
 // unbound from another one (at shutdown), so the table has a lock; lookups share it.
 struct Bindings {
   SRWLOCK lock = SRWLOCK_INIT;
-  std::unordered_map<HWND, WindowEntry*> entries;
+  std::unordered_map<HWND, Binding> entries;
 };
 
 Bindings& TheBindings() {
@@ -22,14 +30,43 @@ Bindings& TheBindings() {
   return *bindings;
 }
 
-// The entry whose window is being made. A window's first message comes on the thread that
-// makes it, so each thread has a slot of its own and none needs a lock.
-thread_local WindowEntry* t_awaiting = nullptr;
+ATOM ClassOf(HWND window) {
+  return static_cast<ATOM>(GetClassWord(window, GCW_ATOM));
+}
+
+// The entry whose window is being made, and that window's class. A window's first message
+// comes on the thread that makes it, so each thread has a slot of its own and none needs a
+// lock.
+struct Awaited {
+  WindowEntry* entry = nullptr;
+  const char* className = nullptr;
+};
+thread_local Awaited t_awaited;
+
+// Whether the message is the first one of the window being made: WM_NCCREATE, or
+// WM_GETMINMAXINFO, which a window with a sizing frame gets before it. A window bound
+// already is made anew only when it gets WM_NCCREATE: its handle was given to a new window
+// while the old one's last message never reached us.
+bool ClaimsTheSlot(HWND window, UINT msg, bool bound) {
+  const Awaited& awaited = t_awaited;
+  if (!awaited.entry) return false;
+  if (msg != WM_NCCREATE && (bound || msg != WM_GETMINMAXINFO)) return false;
+  if (!awaited.className) return true;
+  char name[256];
+  return GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, awaited.className) == 0;
+}
 
 }  // namespace
 
-void WindowEntry::AwaitWindow(WindowEntry* entry) {
-  t_awaiting = entry;
+WindowEntry::~WindowEntry() {
+  Bindings& bindings = TheBindings();
+  AcquireSRWLockExclusive(&bindings.lock);
+  std::erase_if(bindings.entries, [this](const auto& bound) { return bound.second.entry == this; });
+  ReleaseSRWLockExclusive(&bindings.lock);
+}
+
+void WindowEntry::AwaitWindow(WindowEntry* entry, const char* className) {
+  t_awaited = Awaited{entry, entry ? className : nullptr};
 }
 
 WNDPROC WindowEntry::Bind(HWND window) {
@@ -39,9 +76,10 @@ WNDPROC WindowEntry::Bind(HWND window) {
 }
 
 void WindowEntry::Attach(HWND window) {
+  const Binding binding{this, ClassOf(window)};
   Bindings& bindings = TheBindings();
   AcquireSRWLockExclusive(&bindings.lock);
-  bindings.entries[window] = this;
+  bindings.entries[window] = binding;
   ReleaseSRWLockExclusive(&bindings.lock);
 }
 
@@ -57,9 +95,18 @@ WindowEntry* WindowEntry::Of(HWND window) {
   Bindings& bindings = TheBindings();
   AcquireSRWLockShared(&bindings.lock);
   const auto found = bindings.entries.find(window);
-  WindowEntry* entry = found == bindings.entries.end() ? nullptr : found->second;
+  const Binding binding = found == bindings.entries.end() ? Binding{} : found->second;
   ReleaseSRWLockShared(&bindings.lock);
-  return entry;
+  if (!binding.entry) return nullptr;
+  // Both questions are answered inside the process for its own windows (seen on Wine 8.0);
+  // only a gone window costs a round trip to the server, once.
+  if (IsWindow(window) && ClassOf(window) == binding.windowClass) return binding.entry;
+  AcquireSRWLockExclusive(&bindings.lock);
+  if (const auto stale = bindings.entries.find(window);
+      stale != bindings.entries.end() && stale->second.entry == binding.entry)
+    bindings.entries.erase(stale);
+  ReleaseSRWLockExclusive(&bindings.lock);
+  return nullptr;
 }
 
 TObject* WindowEntry::ObjectOf(HWND window) {
@@ -72,11 +119,10 @@ LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LP
   // state changes) count only when the framework itself sent or posted them.
   if (IsOwnMessage(msg) && !CameFromWithin(window, msg, wParam, lParam)) return 0;
   WindowEntry* entry = Of(window);
-  if (!entry && t_awaiting) {
+  if (ClaimsTheSlot(window, msg, entry != nullptr)) {
     // The window's first message: the class procedure is already this one, so binding it
     // needs no change of procedure.
-    entry = t_awaiting;
-    t_awaiting = nullptr;
+    entry = std::exchange(t_awaited, Awaited{}).entry;
     entry->Attach(window);
     // Handing the window over is part of handling its first message, inside the guard.
     try {

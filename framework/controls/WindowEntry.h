@@ -23,6 +23,8 @@ class WindowEntry {
 
   WindowEntry() = default;
   explicit WindowEntry(Handler handler) : handler_(handler) {}
+  // Forgets every window still bound to the entry, so that none leads to it once it is gone.
+  ~WindowEntry();
   WindowEntry(const WindowEntry&) = delete;
   WindowEntry& operator=(const WindowEntry&) = delete;
 
@@ -37,15 +39,20 @@ class WindowEntry {
   // Binds the window to this entry and makes the entry's procedure its window procedure;
   // returns the procedure it had.
   WNDPROC Bind(HWND window);
-  // The creation slot: the next window that reaches Procedure without being bound is bound
-  // to this entry (nothing: the slot is emptied). A window of such a class made while the
+  // The creation slot: the window of the class named that is being made is bound to this
+  // entry at its first message (no entry: the slot is emptied). Only that message claims the
+  // slot: a window's first message is WM_GETMINMAXINFO or WM_NCCREATE, and no other window
+  // reaching Procedure meanwhile takes the entry. A window of such a class made while the
   // slot is empty gets the default procedure's answers.
-  static void AwaitWindow(WindowEntry* entry);
+  static void AwaitWindow(WindowEntry* entry, const char* className = nullptr);
   // Forgets the binding (the window keeps the entry's procedure, which then passes every
   // message to DefWindowProc). The procedure forgets it by itself after WM_NCDESTROY.
   static void Unbind(HWND window);
 
-  // The entry bound to a window of this process, if any.
+  // The entry bound to a window of this process, if any. A binding whose window is gone is
+  // forgotten here, even when the last message never reached the entry's procedure (another
+  // subclasser may swallow it); a window given the same handle later, of another class, never
+  // finds it, and one of ours is bound anew by its first message.
   static WindowEntry* Of(HWND window);
   // The object the window's messages are handed to, if the window is bound.
   static TObject* ObjectOf(HWND window);

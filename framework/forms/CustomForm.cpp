@@ -1,5 +1,6 @@
-// Forms: the class records, construction and destruction, the window's parameters and the
-// icon. Loading and scaling, showing, focus and keys, and closing have files of their own.
+// Forms: the class records, construction and destruction, the window's parameters, the
+// icon and the passing on of system colour changes. Loading and scaling, showing, focus and keys,
+// and closing have files of their own.
 
 #include "framework/forms/CustomForm.h"
 
@@ -97,6 +98,7 @@ constinit const MessageEntry TCustomForm::kMessageEntries[] = {
     On<&TCustomForm::FWMChildKey>(FWM_CHILDKEY),
     On<&TCustomForm::FWMDialogKey>(FWM_DIALOGKEY),
     On<&TCustomForm::WMDpiChanged>(WM_DPICHANGED),
+    On<&TCustomForm::WMSysColorChange>(WM_SYSCOLORCHANGE),
 };
 
 constinit const MessageTable TCustomForm::Messages{&TScrollingWinControl::Messages,
@@ -340,4 +342,25 @@ void TCustomForm::IconChanged(TObject*) {
 void TCustomForm::FWMIconChanged(TMessage&) {
   if (icon_->Empty() && NewStyleControls()) SendIcon();
 }
+
+// --- System colours -------------------------------------------------------------------------
+
+namespace {
+
+BOOL CALLBACK PassColourChange(HWND child, LPARAM change) {
+  const auto* message = reinterpret_cast<const TMessage*>(change);
+  SendMessageA(child, WM_SYSCOLORCHANGE, message->WParam, message->LParam);
+  return TRUE;
+}
+
+}  // namespace
+
+void TCustomForm::WMSysColorChange(TMessage& message) {
+  Inherited<TCustomForm>(message);
+  // A form inside another window hears of it from its top-level window, with its children.
+  if (!HandleAllocated() || (GetWindowLongA(Handle(), GWL_STYLE) & WS_CHILD)) return;
+  // Every window inside, not only the direct children: each keeps its colours on its own.
+  EnumChildWindows(Handle(), &PassColourChange, reinterpret_cast<LPARAM>(&message));
+}
+
 }  // namespace sx

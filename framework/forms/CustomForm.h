@@ -229,6 +229,9 @@ class TCustomForm : public TScrollingWinControl {
   void FWMIconChanged(TMessage& message);
   void FWMChildKey(TMessage& message);
   void FWMDialogKey(TMessage& message);
+  // The window system tells only top-level windows of a change of the system colours; a
+  // top-level form passes it on to every window inside it, the system's controls included.
+  void WMSysColorChange(TMessage& message);
   // Moved to a screen of another resolution: the form and its controls rescale by new / old
   // pixels per inch and the window takes the place the system suggests.
   void WMDpiChanged(TMessage& message);
@@ -283,6 +286,8 @@ class TCustomForm : public TScrollingWinControl {
   // Read from the definition: the text height of "0" where it was made, and the client
   // size waiting to be scaled.
   std::int32_t storedTextHeight_ = 0;
+  // The resolution the definition was made at; there the captions fit as designed.
+  int designPixelsPerInch_ = 0;
   std::int32_t pendingClientWidth_ = 0;
   std::int32_t pendingClientHeight_ = 0;
   // The character of a dialog key the form took, whose character message follows.

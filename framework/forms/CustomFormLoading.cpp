@@ -106,6 +106,7 @@ void TCustomForm::LoadState(TReader& reader) {
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
     const int designPixelsPerInch = pixelsPerInch_;
+    designPixelsPerInch_ = designPixelsPerInch;
     // Laid out at once for the monitor it opens on, which need not have the system's
     // resolution: no message would tell the window to scale once it is made there.
     const int screenPixelsPerInch = OpeningResolution();
@@ -146,6 +147,8 @@ void TCustomForm::LoadState(TReader& reader) {
   if (pendingClientWidth_ > 0) SetClientWidth(pendingClientWidth_);
   if (pendingClientHeight_ > 0) SetClientHeight(pendingClientHeight_);
   SetScalingFlags(TScalingFlags{});
+  // Scaled, a caption that no longer fits widens its control into the free space beside it.
+  if (scaled) FitCaptions();
   if (!scaled) {
     RescaleScrollBars(1, 1);
     RescaleChildren(1, 1);
@@ -176,6 +179,8 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
   RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
   RescaleFont(newPixelsPerInch, oldPixelsPerInch);
+  // Back at the design's resolution every control has its designed width again.
+  if (newPixelsPerInch != designPixelsPerInch_) FitCaptions();
 }
 
 void TCustomForm::RescaleFont(int newPixelsPerInch, int oldPixelsPerInch) {

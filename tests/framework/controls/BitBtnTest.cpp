@@ -1,5 +1,6 @@
 #include "tests/framework/controls/ButtonTestSupport.h"
 
+#include "framework/runtime/Finally.h"
 #include "framework/runtime/Texts.h"
 #include "tests/support/MessageHooks.h"
 #include "tests/support/StreamBuilder.h"
@@ -120,6 +121,17 @@ TEST_P(BitBtnChangedKindTest, CloseButtonClicksLikeAnyOther) {
   EXPECT_EQ(clicks.count, 1);
   EXPECT_EQ(form->ModalResult(), 7);
   EXPECT_TRUE(form->Visible()) << "the form was closed";
+}
+
+TEST_P(BitBtnChangedKindTest, RescaleLeavesTheGlyphOfAButtonNoLongerOfItsKind) {
+  TBitBtn* button = ChangedButton(bkIgnore);
+  const int pixelsPerInch = form->PixelsPerInch();
+  const Finally restore([this, pixelsPerInch] { form->SetPixelsPerInch(pixelsPerInch); });
+  form->SetPixelsPerInch(192);
+
+  button->Rescale(2, 1);
+
+  EXPECT_EQ(button->Glyph()->Height(), 18) << "the button took its old kind's larger glyph";
 }
 
 INSTANTIATE_TEST_SUITE_P(KindRead, BitBtnChangedKindTest, ::testing::Bool(),
@@ -375,6 +387,31 @@ TEST_F(BitBtnTest, EveryFaceShowsItsFrameFocusAndGlyph) {
     EXPECT_EQ(at.y, 7 + c.glyphShift);
     Free(button);
   }
+}
+
+TEST_F(BitBtnTest, DisabledGlyphTakesTheColoursOfANewScheme) {
+  auto* button = Make<TBitBtn>();
+  button->ChangeBounds(8, 8, 75, 25);
+  button->SetKind(bkIgnore);
+  button->SetCaption("");
+  button->SetEnabled(false);
+  PumpMessages();
+  // The disabled picture's grey is drawn in the shadow colour; the glyph stands alone in the
+  // middle (see LoneGlyphIsCentredInsideSystemFrame).
+  const RECT glyph{29, 4, 29 + 18, 4 + 18};
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  ASSERT_GT(RenderFace(button, ODS_DISABLED).Count(shadow, glyph), 0);
+  const COLORREF changed = shadow == RGB(200, 30, 30) ? RGB(30, 200, 30) : RGB(200, 30, 30);
+
+  // The system tells the top-level windows; put back whatever happens.
+  const int index = COLOR_BTNSHADOW;
+  SetSysColors(1, &index, &changed);
+  const Finally restore([index, shadow] { SetSysColors(1, &index, &shadow); });
+  PumpMessages();
+
+  const Picture face = RenderFace(button, ODS_DISABLED);
+  EXPECT_GT(face.Count(changed, glyph), 0);
+  EXPECT_EQ(face.Count(shadow, glyph), 0) << "the glyph kept the old colours";
 }
 
 TEST_F(BitBtnTest, DisablingRepaintsButton) {

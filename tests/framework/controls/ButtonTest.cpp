@@ -215,5 +215,24 @@ TEST_F(PushButtonTest, AcceleratorClicksButton) {
   EXPECT_EQ(clicks.count, 1);
 }
 
+// --- Captions at another scale ------------------------------------------------------------------
+
+TEST_F(PushButtonTest, WideningForTheCaptionGoesWhenTheFormScalesBack) {
+  auto* button = Make<TButton>(nullptr, 8, 8);
+  button->ChangeBounds(8, 8, 30, 25);
+  button->SetCaption("A caption wider than its button");
+  ASSERT_GT(button->CaptionWidthNeeded(), 30);
+
+  form->FitCaptions();
+  EXPECT_EQ(button->Width(), button->CaptionWidthNeeded());
+
+  // Scaled up and back, the button has the width the layout gave it, not the widened one
+  // scaled twice.
+  button->Rescale(3, 2);
+  EXPECT_EQ(button->Width(), 45);
+  button->Rescale(2, 3);
+  EXPECT_EQ(button->Width(), 30);
+}
+
 }  // namespace
 }  // namespace sx::testing

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/controls/ExceptionBoundary.h"
@@ -311,32 +312,91 @@ HWND MakePopup() {
 }
 
 TEST(WindowEntryTest, BindingLeavesNoGlobalAtomBehind) {
+  InitWindowProperties();
   HWND window = MakePopup();
   ASSERT_NE(window, nullptr);
   WindowEntry entry;
   entry.Bind(window);
   WindowEntry::Unbind(window);
+  DestroyWindow(window);
+  ASSERT_NE(GlobalFindAtomA(ProcessPropertyName().c_str()), 0) << "the properties' atoms are made";
 
   ReleaseWindowProperties();
 
-  // A global atom left behind outlives the process.
-  char name[32];
-  wsprintfA(name, "WindowEntry%08lX", GetCurrentProcessId());
-  EXPECT_EQ(GlobalFindAtomA(name), 0);
-  DestroyWindow(window);
+  // A global atom left behind outlives the process. (The control property's name is also the
+  // registered message's, which Wine 8.0 keeps in the same table for as long as the session
+  // lasts, so only the process property's atom can be seen to go.)
+  const bool left = GlobalFindAtomA(ProcessPropertyName().c_str()) != 0;
   InitWindowProperties();
+  EXPECT_FALSE(left);
+}
+
+// Passes every message on to the procedure it replaced, except the window's last one.
+WNDPROC g_replaced = nullptr;
+LRESULT CALLBACK SwallowLastMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCDESTROY) return 0;
+  return CallWindowProcA(g_replaced, window, msg, wParam, lParam);
 }
 
 TEST(WindowEntryTest, DestroyedWindowLeavesNoBindingForTheNextWindowWithItsHandle) {
+  for (const bool swallowed : {false, true}) {
+    SCOPED_TRACE(swallowed ? "last message swallowed by a later subclasser" : "plain");
+    HWND window = MakePopup();
+    ASSERT_NE(window, nullptr);
+    WindowEntry entry;
+    entry.Bind(window);
+    ASSERT_EQ(WindowEntry::Of(window), &entry);
+    if (swallowed)
+      g_replaced = reinterpret_cast<WNDPROC>(
+          SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SwallowLastMessage)));
+
+    DestroyWindow(window);
+
+    EXPECT_EQ(WindowEntry::Of(window), nullptr);
+  }
+}
+
+TEST(WindowEntryTest, EntryGoneLeavesNoBindingBehind) {
   HWND window = MakePopup();
   ASSERT_NE(window, nullptr);
-  WindowEntry entry;
-  entry.Bind(window);
-  ASSERT_EQ(WindowEntry::Of(window), &entry);
-
-  DestroyWindow(window);
-
+  {
+    WindowEntry entry;
+    entry.Bind(window);
+  }
   EXPECT_EQ(WindowEntry::Of(window), nullptr);
+  DestroyWindow(window);
+}
+
+// While a control's window is being made, before its first message: a window of the same
+// class that the framework did not make (so bound to nothing) gets a message.
+HWND g_stray = nullptr;
+LRESULT CALLBACK MessageTheStrayWindow(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && g_stray && reinterpret_cast<HWND>(wParam) != g_stray)
+    SendMessageA(g_stray, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("stray"));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(MessageRoutingTest, OnlyTheWindowBeingMadeClaimsTheCreationSlot) {
+  Make<TTestButton>(form)->HandleNeeded();  // registers the class
+  g_stray = CreateWindowExA(0, "TTestButton", "", WS_CHILD, 0, 0, 10, 10, form->Handle(), nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(g_stray, nullptr);
+  ASSERT_EQ(WindowEntry::Of(g_stray), nullptr);
+  // Hidden, so that joining the form makes no window yet.
+  auto* button = New<TTestButton>(form);
+  button->SetVisible(false);
+  button->SetParentControl(form);
+  ASSERT_FALSE(button->HandleAllocated());
+  HHOOK hook = SetWindowsHookExA(WH_CBT, &MessageTheStrayWindow, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+
+  button->HandleNeeded();
+  UnhookWindowsHookEx(hook);
+
+  EXPECT_NE(button->Handle(), g_stray);
+  EXPECT_EQ(WindowEntry::Of(g_stray), nullptr) << "the stray window took the button's entry";
+  EXPECT_EQ(TWinControl::FromWindow(button->Handle()), button);
+  DestroyWindow(std::exchange(g_stray, nullptr));
 }
 
 }  // namespace

@@ -94,5 +94,29 @@ TEST_F(ColorChangeTest, ColourChangeHasEveryFormPaintedAnew) {
   EXPECT_TRUE(NeedsPainting(second->Handle()));
 }
 
+// Counts the colour changes a window of the system's own class hears of.
+int g_heard = 0;
+WNDPROC g_buttonProcedure = nullptr;
+LRESULT CALLBACK CountColourChanges(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SYSCOLORCHANGE) ++g_heard;
+  return CallWindowProcA(g_buttonProcedure, window, msg, wParam, lParam);
+}
+
+TEST_F(ColorChangeTest, FormPassesTheChangeOnToEveryWindowInsideOnce) {
+  // A control of the system's inside the panel: the window system tells top-level windows
+  // only, and the system's controls keep brushes of the colours they were made with.
+  HWND inner = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 2, 2, 20, 20,
+                               panel_->Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(inner, nullptr);
+  g_buttonProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(inner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountColourChanges)));
+  g_heard = 0;
+
+  SendMessageA(form_->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+
+  EXPECT_EQ(g_heard, 1);
+  DestroyWindow(inner);
+}
+
 }  // namespace
 }  // namespace sx::testing

@@ -41,5 +41,37 @@ TEST(RollbackTest, AnErrorAlreadyUnwindingDoesNotSetOffAGuardThatSucceeds) {
   EXPECT_FALSE(undone);
 }
 
+// A restore step that fails. Its error must reach whoever called, like any other: a guard
+// that lets it out of a destructor marked as throwing nothing ends the program instead.
+struct RestoreFailed : std::runtime_error {
+  RestoreFailed() : std::runtime_error("restore failed") {}
+};
+
+TEST(FinallyTest, FailingStepOfAScopeLeftNormallyPassesItsErrorOn) {
+  const auto leave = [] { const Finally restore([] { throw RestoreFailed(); }); };
+  EXPECT_THROW(leave(), RestoreFailed);
+}
+
+TEST(FinallyTest, FailingStepWhileAnErrorUnwindsLetsTheFirstErrorGoOn) {
+  bool ran = false;
+  const auto leave = [&] {
+    const Finally restore([&] {
+      ran = true;
+      throw RestoreFailed();
+    });
+    throw std::logic_error("first");
+  };
+  EXPECT_THROW(leave(), std::logic_error);
+  EXPECT_TRUE(ran);
+}
+
+TEST(RollbackTest, FailingUndoLetsTheErrorThatLeftTheScopeGoOn) {
+  const auto leave = [] {
+    const Rollback undo([] { throw RestoreFailed(); });
+    throw std::logic_error("first");
+  };
+  EXPECT_THROW(leave(), std::logic_error);
+}
+
 }  // namespace
 }  // namespace sx
