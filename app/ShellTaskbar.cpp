@@ -2,24 +2,14 @@
 
 #include "framework/runtime/SystemLibrary.h"
 
-namespace {
-
-// Any function pointer may be cast to and from the generic function type.
-template <class Proc>
-Proc Lookup(HMODULE library, const char* name) {
-  return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-}  // namespace
-
 bool ShellTaskbar::BindLibrary() {
   if (createInstance_) return true;
   // Loaded once and kept: the interface's code lives in libraries this one brings in.
   if (!library_) library_ = sx::LoadSystemLibrary("ole32.dll");
   if (!library_) return false;
-  initialize_ = Lookup<CoInitializeExProc>(library_, "CoInitializeEx");
-  uninitialize_ = Lookup<CoUninitializeProc>(library_, "CoUninitialize");
-  createInstance_ = Lookup<CoCreateInstanceProc>(library_, "CoCreateInstance");
+  initialize_ = sx::FindProc<CoInitializeExProc>(library_, "CoInitializeEx");
+  uninitialize_ = sx::FindProc<CoUninitializeProc>(library_, "CoUninitialize");
+  createInstance_ = sx::FindProc<CoCreateInstanceProc>(library_, "CoCreateInstance");
   if (initialize_ && uninitialize_ && createInstance_) return true;
   createInstance_ = nullptr;
   return false;

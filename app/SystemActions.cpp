@@ -110,10 +110,7 @@ MCIERROR MediaControlLibrary::Send(LPCSTR command, LPSTR returnString, UINT retu
     // From the system folder only: a library of that name beside a downloaded program would
     // otherwise be found first and its start-up code run.
     if (!module_) module_ = sx::LoadSystemLibrary(library_);
-    // Through the generic function type, which any function pointer may be cast to.
-    if (module_)
-      send_ = reinterpret_cast<SendString>(
-          reinterpret_cast<void (*)()>(GetProcAddress(module_, "mciSendStringA")));
+    send_ = sx::FindProc<SendString>(module_, "mciSendStringA");
     if (!send_) return MCIERR_CANNOT_LOAD_DRIVER;
   }
   return send_(command, returnString, returnLength, callback);

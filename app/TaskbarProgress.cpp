@@ -1,6 +1,7 @@
 #include "app/TaskbarProgress.h"
 
 #include "app/SystemActions.h"
+#include "framework/runtime/SystemLibrary.h"
 
 UINT TaskbarProgress::ButtonCreatedMessage() {
   static const UINT message = RegisterWindowMessageA("TaskbarButtonCreated");
@@ -10,10 +11,9 @@ UINT TaskbarProgress::ButtonCreatedMessage() {
 void TaskbarProgress::AllowButtonCreated(HWND window) {
   using ChangeFilterProc = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
   constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
-  HMODULE user = GetModuleHandleA("user32.dll");
-  if (!user || !window || !ButtonCreatedMessage()) return;
-  const auto change = reinterpret_cast<ChangeFilterProc>(
-      reinterpret_cast<void (*)()>(GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+  if (!window || !ButtonCreatedMessage()) return;
+  const auto change =
+      sx::FindProc<ChangeFilterProc>(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx");
   if (change) change(window, ButtonCreatedMessage(), kAllow, nullptr);
 }
 

@@ -29,12 +29,6 @@ struct AccessibilityCalls {
   }
 };
 
-template <class Proc>
-Proc Find(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
 // Loaded once, on the first question; the libraries stay loaded, since the objects handed
 // out run their code for as long as a screen reader holds them.
 const AccessibilityCalls& Calls() {
@@ -43,11 +37,11 @@ const AccessibilityCalls& Calls() {
     const HMODULE automation = LoadSystemLibrary("oleaut32.dll");
     const HMODULE accessibility = LoadSystemLibrary("oleacc.dll");
     AccessibilityCalls found;
-    found.coInitializeEx = Find<CoInitializeExProc>(com, "CoInitializeEx");
-    found.sysAllocStringLen = Find<SysAllocStringLenProc>(automation, "SysAllocStringLen");
+    found.coInitializeEx = FindProc<CoInitializeExProc>(com, "CoInitializeEx");
+    found.sysAllocStringLen = FindProc<SysAllocStringLenProc>(automation, "SysAllocStringLen");
     found.createStdAccessibleObject =
-        Find<CreateStdAccessibleObjectProc>(accessibility, "CreateStdAccessibleObject");
-    found.lresultFromObject = Find<LresultFromObjectProc>(accessibility, "LresultFromObject");
+        FindProc<CreateStdAccessibleObjectProc>(accessibility, "CreateStdAccessibleObject");
+    found.lresultFromObject = FindProc<LresultFromObjectProc>(accessibility, "LresultFromObject");
     return found;
   }();
   return calls;

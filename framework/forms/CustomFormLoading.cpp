@@ -10,6 +10,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Finally.h"
+#include "framework/runtime/SystemLibrary.h"
 #include "framework/runtime/SystemServices.h"
 #include "framework/streaming/Reader.h"
 
@@ -23,11 +24,8 @@ bool g_defaultOldCreateOrder = false;
 // for the one they run at, whose frame is taken in proportion.
 SIZE FrameAt(const TCreateParams& params, int pixelsPerInch, int screenPixelsPerInch) {
   using AdjustForResolution = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjustForResolution = [] {
-    const HMODULE user = GetModuleHandleA("user32.dll");
-    const FARPROC found = user ? GetProcAddress(user, "AdjustWindowRectExForDpi") : nullptr;
-    return reinterpret_cast<AdjustForResolution>(reinterpret_cast<void*>(found));
-  }();
+  static const auto adjustForResolution =
+      FindProc<AdjustForResolution>(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
   const DWORD style = static_cast<DWORD>(params.Style);
   const DWORD exStyle = static_cast<DWORD>(params.ExStyle);
   RECT frame{0, 0, 0, 0};

@@ -28,11 +28,8 @@ bool SystemMonitorInfo(HMONITOR monitor, MONITORINFO& info) {
 // Looked up at run time: the call exists from Windows 8.1 on, in a library older systems lack.
 int SystemMonitorPixelsPerInch(HMONITOR monitor) {
   using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static const auto getDpiForMonitor = [] {
-    const HMODULE library = LoadSystemLibrary("shcore.dll");
-    const FARPROC found = library ? GetProcAddress(library, "GetDpiForMonitor") : nullptr;
-    return reinterpret_cast<GetDpiForMonitorProc>(reinterpret_cast<void*>(found));
-  }();
+  static const auto getDpiForMonitor =
+      FindProc<GetDpiForMonitorProc>(LoadSystemLibrary("shcore.dll"), "GetDpiForMonitor");
   constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
   UINT x = 0;
   UINT y = 0;

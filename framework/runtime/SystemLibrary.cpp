@@ -11,10 +11,8 @@ using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
 // Present from Windows 8 on, and on Windows 7 and Vista with the library-search update;
 // where it is, LoadLibraryExA also understands the LOAD_LIBRARY_SEARCH_* flags.
 SetDefaultDllDirectoriesProc SetDefaultDllDirectoriesOfSystem() {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) return nullptr;
-  return reinterpret_cast<SetDefaultDllDirectoriesProc>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+  return FindProc<SetDefaultDllDirectoriesProc>(GetModuleHandleA("kernel32.dll"),
+                                                "SetDefaultDllDirectories");
 }
 
 }  // namespace

@@ -16,4 +16,14 @@ void RestrictLibrarySearch();
 // system folder only; nullptr when it cannot be had there, and for a name with a path in it.
 HMODULE LoadSystemLibrary(const char* fileName);
 
+// The function of that name in the module, as the function type `Proc`; nullptr where the
+// module (which may be nullptr) or the function is missing. Functions that not every
+// supported system has are found this way rather than imported.
+template <class Proc>
+Proc FindProc(HMODULE module, const char* name) {
+  // Through the generic function type, which any function pointer may be cast to and from.
+  return module ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 }  // namespace sx
