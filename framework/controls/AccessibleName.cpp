@@ -67,8 +67,19 @@ bool EnterApartment(const AccessibilityCalls& calls) {
   return entered;
 }
 
+// The object itself, as Windows' own objects read a child: CHILDID_SELF, or no child at all
+// (empty, or the "no parameter" a late-bound caller leaves for the optional argument).
 bool IsSelf(const VARIANT& child) {
-  return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+  switch (child.vt) {
+    case VT_I4:
+      return child.lVal == CHILDID_SELF;
+    case VT_EMPTY:
+      return true;
+    case VT_ERROR:
+      return child.scode == DISP_E_PARAMNOTFOUND;
+    default:
+      return false;
+  }
 }
 
 // The system's object for a window's client area, passed through unchanged apart from the
