@@ -15,6 +15,12 @@ using CoInitializeExProc = HRESULT(WINAPI*)(void*, DWORD);
 using SysAllocStringLenProc = BSTR(WINAPI*)(const OLECHAR*, UINT);
 using CreateStdAccessibleObjectProc = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
 using LresultFromObjectProc = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+using LoadRegTypeLibProc = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, ITypeLib**);
+
+// The accessibility library's type library, version 1.1: it describes IAccessible for
+// callers that bind late.
+constexpr GUID kAccessibilityTypeLibrary = {
+    0x1ea4dbf0, 0x3c3b, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 // The calls of the system's accessibility library and of COM that the answer needs. They
 // are not imported: a program nobody reads aloud never loads these libraries.
@@ -23,6 +29,8 @@ struct AccessibilityCalls {
   SysAllocStringLenProc sysAllocStringLen = nullptr;
   CreateStdAccessibleObjectProc createStdAccessibleObject = nullptr;
   LresultFromObjectProc lresultFromObject = nullptr;
+  // Only for callers that bind late; without it they get the system object's answers.
+  LoadRegTypeLibProc loadRegTypeLib = nullptr;
 
   bool Complete() const {
     return coInitializeEx && sysAllocStringLen && createStdAccessibleObject && lresultFromObject;
@@ -39,6 +47,7 @@ const AccessibilityCalls& Calls() {
     AccessibilityCalls found;
     found.coInitializeEx = FindProc<CoInitializeExProc>(com, "CoInitializeEx");
     found.sysAllocStringLen = FindProc<SysAllocStringLenProc>(automation, "SysAllocStringLen");
+    found.loadRegTypeLib = FindProc<LoadRegTypeLibProc>(automation, "LoadRegTypeLib");
     found.createStdAccessibleObject =
         FindProc<CreateStdAccessibleObjectProc>(accessibility, "CreateStdAccessibleObject");
     found.lresultFromObject = FindProc<LresultFromObjectProc>(accessibility, "LresultFromObject");
@@ -58,8 +67,19 @@ bool EnterApartment(const AccessibilityCalls& calls) {
   return entered;
 }
 
+// The object itself, as Windows' own objects read a child: CHILDID_SELF, or no child at all
+// (empty, or the "no parameter" a late-bound caller leaves for the optional argument).
 bool IsSelf(const VARIANT& child) {
-  return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+  switch (child.vt) {
+    case VT_I4:
+      return child.lVal == CHILDID_SELF;
+    case VT_EMPTY:
+      return true;
+    case VT_ERROR:
+      return child.scode == DISP_E_PARAMNOTFOUND;
+    default:
+      return false;
+  }
 }
 
 // The system's object for a window's client area, passed through unchanged apart from the
@@ -68,12 +88,13 @@ bool IsSelf(const VARIANT& child) {
 class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IOleWindow {
  public:
   NamedAccessible(IAccessible* standard, HWND window, std::u16string name, bool valueIsText,
-                  SysAllocStringLenProc allocate)
+                  SysAllocStringLenProc allocate, LoadRegTypeLibProc loadTypeLibrary)
       : standard_(standard),
         window_(window),
         name_(std::move(name)),
         valueIsText_(valueIsText),
-        allocate_(allocate) {
+        allocate_(allocate),
+        loadTypeLibrary_(loadTypeLibrary) {
     standard_->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&enumeration_));
     standard_->QueryInterface(__uuidof(IOleWindow), reinterpret_cast<void**>(&oleWindow_));
   }
@@ -105,20 +126,40 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   }
 
   // --- IDispatch --------------------------------------------------------------------------
+  // Calls by name or number go through IAccessible's type description onto this object's
+  // own methods: passed to the system's object they would reach its methods and announce
+  // the window's text as the name (on Windows; Wine 8's object answers none of them). Without
+  // the description, the system's object answers.
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    return standard_->GetTypeInfoCount(count);
+    if (!TypeInfo()) return standard_->GetTypeInfoCount(count);
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override {
-    return standard_->GetTypeInfo(index, locale, info);
+    if (!TypeInfo()) return standard_->GetTypeInfo(index, locale, info);
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    typeInfo_->AddRef();
+    *info = typeInfo_;
+    return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
                                           DISPID* ids) override {
-    return standard_->GetIDsOfNames(iid, names, count, locale, ids);
+    if (!TypeInfo()) return standard_->GetIDsOfNames(iid, names, count, locale, ids);
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return typeInfo_->GetIDsOfNames(names, count, ids);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                    DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argumentError) override {
-    return standard_->Invoke(id, iid, locale, flags, parameters, result, exception, argumentError);
+    if (!TypeInfo())
+      return standard_->Invoke(id, iid, locale, flags, parameters, result, exception,
+                               argumentError);
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    return typeInfo_->Invoke(static_cast<IAccessible*>(this), id, flags, parameters, result,
+                             exception, argumentError);
   }
 
   // --- IAccessible ------------------------------------------------------------------------
@@ -222,7 +263,23 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   }
 
  private:
+  // IAccessible's type description, looked up at the first late-bound call and kept.
+  ITypeInfo* TypeInfo() {
+    if (typeInfo_ || typeInfoMissing_) return typeInfo_;
+    typeInfoMissing_ = true;
+    ITypeLib* library = nullptr;
+    if (!loadTypeLibrary_ ||
+        FAILED(loadTypeLibrary_(kAccessibilityTypeLibrary, 1, 1, LOCALE_NEUTRAL, &library)) ||
+        !library)
+      return nullptr;
+    if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &typeInfo_))) typeInfo_ = nullptr;
+    library->Release();
+    typeInfoMissing_ = typeInfo_ == nullptr;
+    return typeInfo_;
+  }
+
   ~NamedAccessible() {
+    if (typeInfo_) typeInfo_->Release();
     if (enumeration_) enumeration_->Release();
     if (oleWindow_) oleWindow_->Release();
     standard_->Release();
@@ -236,6 +293,9 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   const std::u16string name_;
   const bool valueIsText_;
   const SysAllocStringLenProc allocate_;
+  const LoadRegTypeLibProc loadTypeLibrary_;
+  ITypeInfo* typeInfo_ = nullptr;
+  bool typeInfoMissing_ = false;
 };
 
 }  // namespace
@@ -250,8 +310,8 @@ LRESULT AnswerAccessibleName(HWND window, WPARAM flags, std::u16string_view name
                                              reinterpret_cast<void**>(&standard))) ||
       !standard)
     return 0;
-  auto* named = new (std::nothrow)
-      NamedAccessible(standard, window, std::move(copy), valueIsText, calls.sysAllocStringLen);
+  auto* named = new (std::nothrow) NamedAccessible(standard, window, std::move(copy), valueIsText,
+                                                   calls.sysAllocStringLen, calls.loadRegTypeLib);
   if (!named) {
     standard->Release();
     return 0;

@@ -77,6 +77,42 @@ TEST_F(AccessibleNameTest, NamedFieldIsAnnouncedByNameWithItsNumberAsValue) {
   EXPECT_EQ(ValueOf(object), L"42");
 }
 
+// Readers that bind late (scripts, older readers) ask through IDispatch: the same name must
+// come back, not the window's text that the system's object would give.
+TEST_F(AccessibleNameTest, LateBoundReaderHearsTheNameNotTheNumber) {
+  IAccessible* object = ObjectOf(MakeField("42", u"Минуты")->Handle());
+  ASSERT_NE(object, nullptr);
+  VARIANT self = Self();
+  DISPPARAMS parameters = {&self, nullptr, 1, 0};
+  VARIANT result;
+  VariantInit(&result);
+  ASSERT_EQ(object->Invoke(DISPID_ACC_NAME, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                           &parameters, &result, nullptr, nullptr),
+            S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_EQ(Take(result.bstrVal), L"Минуты");
+}
+
+// A reader may leave the child out (empty, or "no parameter" when it binds late); the
+// system's objects on Windows take that as the object itself (Wine 8's refuse it), and so
+// must the name.
+TEST_F(AccessibleNameTest, ChildLeftOutIsTheControlItself) {
+  IAccessible* object = ObjectOf(MakeField("42", u"Часы")->Handle());
+  ASSERT_NE(object, nullptr);
+  VARIANT empty;
+  VariantInit(&empty);
+  VARIANT missing;
+  VariantInit(&missing);
+  missing.vt = VT_ERROR;
+  missing.scode = DISP_E_PARAMNOTFOUND;
+  for (const VARIANT& child : {empty, missing}) {
+    SCOPED_TRACE(child.vt);
+    BSTR name = nullptr;
+    ASSERT_EQ(object->get_accName(child, &name), S_OK);
+    EXPECT_EQ(Take(name), L"Часы");
+  }
+}
+
 // The window's frame and its other parts are the system's to describe.
 TEST_F(AccessibleNameTest, OnlyTheClientAreaIsAnsweredByTheControl) {
   const HWND window = MakeField("0", u"Часы")->Handle();
