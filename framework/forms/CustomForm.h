@@ -244,6 +244,9 @@ class TCustomForm : public TScrollingWinControl {
   int OpeningResolution();
   // Scales the form's own font from `oldPixelsPerInch` to `newPixelsPerInch`.
   virtual void RescaleFont(int newPixelsPerInch, int oldPixelsPerInch);
+  // The height of "0" in the form's font as moving from `oldPixelsPerInch` to
+  // `newPixelsPerInch` will make it; 0 when it cannot be measured.
+  std::int32_t TextHeightAt(int newPixelsPerInch, int oldPixelsPerInch);
 
  private:
   enum class FormState : std::uint8_t { Creating, VisibleWish, Showing, Modal, ActivationPending };
@@ -286,8 +289,9 @@ class TCustomForm : public TScrollingWinControl {
   // Read from the definition: the text height of "0" where it was made, and the client
   // size waiting to be scaled.
   std::int32_t storedTextHeight_ = 0;
-  // The resolution the definition was made at; there the captions fit as designed.
-  int designPixelsPerInch_ = 0;
+  // The scale the controls stand at against the definition, as the ratio of the two.
+  std::int64_t layoutScaleM_ = 1;
+  std::int64_t layoutScaleD_ = 1;
   std::int32_t pendingClientWidth_ = 0;
   std::int32_t pendingClientHeight_ = 0;
   // The character of a dialog key the form took, whose character message follows.

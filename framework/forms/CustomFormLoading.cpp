@@ -2,6 +2,8 @@
 // resolution it was made at to the screen's, the stored data only forms have, and rescaling
 // when the window moves to a screen of another resolution.
 
+#include <algorithm>
+#include <numeric>
 #include <utility>
 
 #include "framework/forms/CustomForm.h"
@@ -98,13 +100,13 @@ void TCustomForm::LoadState(TReader& reader) {
   pendingClientWidth_ = 0;
   pendingClientHeight_ = 0;
   storedTextHeight_ = 0;
+  layoutScaleM_ = layoutScaleD_ = 1;
   oldCreateOrder_ = g_defaultOldCreateOrder;
   TScrollingWinControl::LoadState(reader);
 
   bool scaled = false;
   if (pixelsPerInch_ != 0 && storedTextHeight_ > 0) {
     const int designPixelsPerInch = pixelsPerInch_;
-    designPixelsPerInch_ = designPixelsPerInch;
     // Laid out at once for the monitor it opens on, which need not have the system's
     // resolution: no message would tell the window to scale once it is made there.
     const int screenPixelsPerInch = OpeningResolution();
@@ -139,6 +141,8 @@ void TCustomForm::LoadState(TReader& reader) {
         pendingClientWidth_ = MulDiv(pendingClientWidth_, m, d);
       if (ScalingFlags().Contains(ScaleFlag::ScaleHeight))
         pendingClientHeight_ = MulDiv(pendingClientHeight_, m, d);
+      layoutScaleM_ = m;
+      layoutScaleD_ = d;
       scaled = true;
     }
   }
@@ -161,28 +165,77 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   // A form laid out for that resolution already (made for the monitor it was then moved
   // to) keeps its size: the system suggests one grown by the ratio of the two monitors.
   if (Scaled() && newPixelsPerInch == oldPixelsPerInch) return;
+  const bool rescales = Scaled() && newPixelsPerInch > 35;
+  // The controls move in proportion to the resolutions. Yet a font of few sizes grows by
+  // less than that (8-point MS Sans Serif's "0" is 20 pixels high at 192 pixels per inch on
+  // Wine 8.0, not 26), and a form read there was scaled by the text, so less: moved from
+  // there in proportion, its controls would come out smaller than the form read where it
+  // arrives, and captions that fit there would be cut. The layout never goes below that one.
+  std::int64_t m = newPixelsPerInch;
+  std::int64_t d = oldPixelsPerInch;
+  std::int64_t scaleM = layoutScaleM_ * m;
+  std::int64_t scaleD = layoutScaleD_ * d;
+  const std::int64_t textHeight =
+      rescales && storedTextHeight_ > 0 ? TextHeightAt(newPixelsPerInch, oldPixelsPerInch) : 0;
+  const bool byText = textHeight > 0 && textHeight * scaleD > storedTextHeight_ * scaleM;
+  if (byText) {
+    scaleM = textHeight;
+    scaleD = storedTextHeight_;
+    m = textHeight * layoutScaleD_;
+    d = storedTextHeight_ * layoutScaleM_;
+  }
+  // Both ratios stay small: moves multiply by new / old resolution, which telescopes.
+  const std::int64_t common = std::gcd(m, d);
+  const auto mm = static_cast<std::int32_t>(m / common);
+  const auto dd = static_cast<std::int32_t>(d / common);
+  const std::int32_t clientWidth = ClientWidth();
+  const std::int32_t clientHeight = ClientHeight();
   // The window takes its new size first, so that controls growing into it never stand
   // beyond it: scroll bars would come and, one leaving room for the other, not all go.
   if (const auto* suggested = reinterpret_cast<const RECT*>(message.LParam))
     SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  if (!Scaled() || newPixelsPerInch <= 35) return;
+  if (!rescales) return;
+  // The size suggested is the window's in proportion to the resolutions: too small for
+  // controls scaled by more, and, where the frame keeps its size (Wine 8.0), for a client
+  // area scaled down at all. The client area is never smaller than the controls' scale.
+  SetClientWidth(std::max(ClientWidth(), MulDiv(clientWidth, mm, dd)));
+  SetClientHeight(std::max(ClientHeight(), MulDiv(clientHeight, mm, dd)));
+  const std::int64_t scaleCommon = std::gcd(scaleM, scaleD);
+  layoutScaleM_ = scaleM / scaleCommon;
+  layoutScaleD_ = scaleD / scaleCommon;
   DisableAlign();
   Finally enableAlign([this] { EnableAlign(); });
   // The controls' glyphs follow the form's resolution, so it changes first. The font
   // changes last: a field takes the height its new font asks for, which scaling it
   // afterwards would scale once more.
   pixelsPerInch_ = newPixelsPerInch;
-  RescaleScrollBars(newPixelsPerInch, oldPixelsPerInch);
-  RescaleChildren(newPixelsPerInch, oldPixelsPerInch);
+  RescaleScrollBars(mm, dd);
+  RescaleChildren(mm, dd);
   RescaleFont(newPixelsPerInch, oldPixelsPerInch);
-  // Back at the design's resolution every control has its designed width again.
-  if (newPixelsPerInch != designPixelsPerInch_) FitCaptions();
+  // Laid out as designed, in a font that measures as it did there, every control has its
+  // designed width again. The same height in pixels need not measure the same on another
+  // system: a font of few sizes has a set of its own for each system resolution (Wine 8.0).
+  const bool asDesigned = layoutScaleM_ == layoutScaleD_ &&
+                          System().TextHeight(Font()->Handle(), "0") == storedTextHeight_;
+  if (!asDesigned) FitCaptions();
 }
 
 void TCustomForm::RescaleFont(int newPixelsPerInch, int oldPixelsPerInch) {
   Font()->SetHeight(MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch));
+}
+
+std::int32_t TCustomForm::TextHeightAt(int newPixelsPerInch, int oldPixelsPerInch) {
+  LOGFONTA record{};
+  if (GetObjectA(reinterpret_cast<HGDIOBJ>(Font()->Handle()), sizeof record, &record) !=
+      static_cast<int>(sizeof record))
+    return 0;
+  record.lfHeight = MulDiv(Font()->Height(), newPixelsPerInch, oldPixelsPerInch);
+  const HFONT font = CreateFontIndirectA(&record);
+  if (!font) return 0;
+  const Finally release([font] { DeleteObject(font); });
+  return System().TextHeight(reinterpret_cast<FontHandle>(font), "0");
 }
 
 void TCustomForm::DefineStoredData(TFiler& filer) {

@@ -217,6 +217,22 @@ TEST_F(MainWindowScalingTest, EveryControlIsWholeInsideItsParentWithoutScrollBar
   }
 }
 
+// What a control's drawing takes beside its caption, in the state that leaves the caption
+// least. Where the window was designed the stored layout is the design, and only the edges
+// and the glyph are kept clear.
+int TakenBesideCaption(const ControlRow& row, TWinControl* control, int pixelsPerInch,
+                       bool design) {
+  const std::string_view kind = row.className;
+  if (kind == "TBitBtn") {
+    const auto* button = static_cast<TBitBtn*>(control);
+    return (design ? 2 : 2 * 2 + 1) + button->Glyph()->Width() / button->NumGlyphs() + 4;
+  }
+  if (kind == "TRadioButton")
+    return design ? GetSystemMetrics(SM_CXMENUCHECK) + 4
+                  : 12 * pixelsPerInch / 96 + 1 + TextExtentOf(control->Handle(), L"0").cx / 2 + 1;
+  return design ? 2 : 2 * (1 + 2);
+}
+
 TEST_F(MainWindowScalingTest, EveryCaptionFitsItsControl) {
   // The controls grow as "0" grows, the captions by more: at 120 pixels per inch (Wine 8.0)
   // "0" grows from 13 to 16 pixels (23 %) but "Перезагрузка" from 72 to 95 (32 %). Scaled,
@@ -234,16 +250,8 @@ TEST_F(MainWindowScalingTest, EveryCaptionFitsItsControl) {
     const HWND window = WinControlNamed(row.name)->Handle();
     const SIZE text = TextExtent(window);
     const RECT client = ClientOf(window);
-    const std::string_view kind = row.className;
-    int taken = design ? 2 : 2 * (1 + 2);
-    if (kind == "TBitBtn")
-      taken = (design ? 2 : 2 * 2 + 1) +
-              BitBtnNamed(row.name)->Glyph()->Width() / BitBtnNamed(row.name)->NumGlyphs() + 4;
-    if (kind == "TRadioButton") {
-      const int pixelsPerInch = ScreenPixelsPerInch();
-      taken = design ? GetSystemMetrics(SM_CXMENUCHECK) + 4
-                     : 12 * pixelsPerInch / 96 + 1 + TextExtentOf(window, L"0").cx / 2 + 1;
-    }
+    const int taken =
+        TakenBesideCaption(row, WinControlNamed(row.name), ScreenPixelsPerInch(), design);
     EXPECT_LE(text.cx + taken, client.right) << "text " << text.cx << " wide";
     EXPECT_LE(text.cy, client.bottom) << "text " << text.cy << " high";
   }
@@ -404,6 +412,49 @@ TEST_F(MainWindowMovedTest, MovingBackRestoresEveryControl) {
     EXPECT_EQ(BoundsInParent(Control(row.name)->Handle()), before_[i]);
   }
   EXPECT_EQ(static_cast<TBitBtn*>(Control("Start"))->Glyph()->Height(), ThisScale().glyphHeight);
+}
+
+// Moves down and up again, from wherever the window opened: to 125 % of that resolution and
+// back, then to 150 % and back.
+constexpr struct { int m, d; } kMoves[] = {{5, 4}, {1, 1}, {3, 2}, {1, 1}};
+
+// The window's frame may keep its size while the resolution changes (Wine 8.0 scales no
+// frame); the size suggested in proportion then leaves a smaller client area than the
+// controls take.
+TEST_F(MainWindowMovedTest, EveryControlStaysInsideTheWindowAtEveryScaleAndBack) {
+  const int start = form_->PixelsPerInch();
+  for (const auto& move : kMoves) {
+    const int pixelsPerInch = start * move.m / move.d;
+    SCOPED_TRACE(pixelsPerInch);
+    MoveTo(pixelsPerInch);
+    EXPECT_EQ(WindowStyle(form_->Handle()) & (WS_HSCROLL | WS_VSCROLL), 0u);
+    for (const ControlRow& row : StoredControls()) {
+      SCOPED_TRACE(row.name);
+      const HWND window = Control(row.name)->Handle();
+      EXPECT_TRUE(Inside(RectInParent(window), ClientOf(GetParent(window))));
+    }
+  }
+}
+
+// Opened where the form's font comes out smaller than in proportion to the resolution (at
+// 192 pixels per inch on Wine 8.0), the layout was scaled by less than the resolution; moved
+// down from there in proportion, it would be smaller than the one the form opens with where
+// it arrives, and cut its captions.
+TEST_F(MainWindowMovedTest, EveryCaptionFitsItsControlAfterEveryMove) {
+  for (const int pixelsPerInch : {120, 144, kDesignPixelsPerInch}) {
+    SCOPED_TRACE(pixelsPerInch);
+    MoveTo(pixelsPerInch);
+    // A font of few sizes measures as designed only on a system of the design's resolution.
+    const bool design =
+        pixelsPerInch == kDesignPixelsPerInch && ScreenPixelsPerInch() == kDesignPixelsPerInch;
+    for (const ControlRow& row : StoredControls()) {
+      if (!*row.caption) continue;
+      SCOPED_TRACE(row.name);
+      const HWND window = Control(row.name)->Handle();
+      const int taken = TakenBesideCaption(row, Control(row.name), pixelsPerInch, design);
+      EXPECT_LE(TextExtent(window).cx + taken, ClientOf(window).right);
+    }
+  }
 }
 
 }  // namespace

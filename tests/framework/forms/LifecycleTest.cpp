@@ -121,6 +121,22 @@ class ScalingTest : public FormsTest {
     b.End();
     Services().Add("TScaleForm", b.Bytes());
   }
+  // Made at `pixelsPerInch` in a font `fontHeight` high, in which "0" measured
+  // `storedTextHeight`: a 200 by 100 client area with Button1 in it.
+  static void DefineInFont(int fontHeight, int pixelsPerInch, int storedTextHeight) {
+    StreamBuilder b;
+    b.Signature().Object("TScaleForm", "ScaleForm");
+    b.Name("Font.Height").Int(fontHeight);
+    b.Name("PixelsPerInch").Int(pixelsPerInch);
+    b.Name("TextHeight").Int(storedTextHeight);
+    b.Name("ClientWidth").Int(200).Name("ClientHeight").Int(100);
+    b.End();
+    b.Object("TTestButton", "Button1");
+    b.Name("Left").Int(100).Name("Top").Int(40).Name("Width").Int(50).Name("Height").Int(20);
+    b.End().End();
+    b.End();
+    Services().Add("TScaleForm", b.Bytes());
+  }
 };
 
 TEST_F(ScalingTest, EqualTextHeightMovesNothingAndClearsEveryFlag) {
@@ -210,17 +226,7 @@ TEST_F(ScalingTest, FormMadeOnAMonitorOfAnotherResolutionIsScaledForIt) {
   font->SetHeight(-12);
   const int d = System().TextHeight(font->Handle(), "0");
   font->Free();
-  StreamBuilder b;
-  b.Signature().Object("TScaleForm", "ScaleForm");
-  b.Name("Font.Height").Int(-12);
-  b.Name("PixelsPerInch").Int(screen);
-  b.Name("TextHeight").Int(d);
-  b.End();
-  b.Object("TTestButton", "Button1");
-  b.Name("Left").Int(100).Name("Top").Int(40).Name("Width").Int(50).Name("Height").Int(20);
-  b.End().End();
-  b.End();
-  Services().Add("TScaleForm", b.Bytes());
+  DefineInFont(-12, screen, d);
 
   auto* form = New<TScaleForm>(Application);
 
@@ -231,6 +237,43 @@ TEST_F(ScalingTest, FormMadeOnAMonitorOfAnotherResolutionIsScaledForIt) {
   EXPECT_EQ(BoundsOf(form->Button1->BoundsRect()),
             (Bounds{MulDiv(100, m, d), MulDiv(40, m, d), MulDiv(150, m, d) - MulDiv(100, m, d),
                     MulDiv(60, m, d) - MulDiv(40, m, d)}));
+}
+
+// Loaded where "0" comes out less than twice as high at twice the resolution (a font of few
+// sizes: Wine 8.0 draws 8-point MS Sans Serif's "0" 20 pixels high at 192 pixels per inch,
+// not 26), the layout grew by less than the resolution did. Moved to a monitor of the
+// design's resolution, it must come back to the design, not shrink below it by the ratio of
+// the resolutions, which cuts every caption that fitted there.
+TEST_F(ScalingTest, MoveDownFromAScaleWhoseTextCameOutSmallerComesBackToTheDesign) {
+  const int screen = Screen->PixelsPerInch();
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  // Each monitor with its resolution, the design's one on the left.
+  FakeDesktop desktop({{RECT{0, 0, width, height}, RECT{0, 0, width, height}, 2 * screen},
+                       {RECT{-width, 0, 0, height}, RECT{-width, 0, 0, height}, screen}});
+  const int fontHeight = -12;
+  TFont* font = New<TFont>();
+  font->SetHeight(fontHeight);
+  const int d = System().TextHeight(font->Handle(), "0");
+  font->SetHeight(2 * fontHeight);
+  const int m = System().TextHeight(font->Handle(), "0");
+  font->Free();
+  ASSERT_LT(m, 2 * d) << "this system's font grows with the resolution: nothing to check";
+  DefineInFont(fontHeight, screen, d);
+  auto* form = New<TScaleForm>(Application);
+  ASSERT_EQ(form->PixelsPerInch(), 2 * screen);
+  RECT suggested{};
+  GetWindowRect(form->Handle(), &suggested);
+  suggested.right = suggested.left + (suggested.right - suggested.left) / 2;
+  suggested.bottom = suggested.top + (suggested.bottom - suggested.top) / 2;
+
+  SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(screen, screen),
+               reinterpret_cast<LPARAM>(&suggested));
+
+  EXPECT_EQ(form->Font()->Height(), fontHeight);
+  EXPECT_EQ(BoundsOf(form->Button1->BoundsRect()), (Bounds{100, 40, 50, 20}));
+  EXPECT_GE(form->ClientWidth(), 200) << "the window cuts the controls off";
+  EXPECT_GE(form->ClientHeight(), 100) << "the window cuts the controls off";
 }
 
 TEST_F(ScalingTest, PixelsPerInchTakesOnlyZeroOrValuesAbove35) {
