@@ -65,6 +65,15 @@ class MisleadingLanguageTest : public MainWindowTest {
     return caption;
   }
 
+  // Builds the main window with the damaged module's bytes first in line and the faithful
+  // module next, and returns its caption.
+  std::string BuildWindowAfterDamaged(const std::string& damaged) {
+    EXPECT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), damaged));
+    Place("faithful", "RU");
+    SystemCallRecorder system;
+    return BuildWindow(system);
+  }
+
   ScopedFiles files_;
 
  private:
@@ -177,19 +186,13 @@ std::string DefinitionInASectionWithoutAccess() {
 TEST_F(MisleadingLanguageTest, ModuleWithADefinitionOutsideItsImageIsPassedOver) {
   const std::string damaged = DefinitionOutsideTheImage();
   ASSERT_FALSE(damaged.empty()) << "the definition's resource entry was not found";
-  ASSERT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), damaged));
-  Place("faithful", "RU");
-  SystemCallRecorder system;
-  EXPECT_EQ(BuildWindow(system), "faithful");
+  EXPECT_EQ(BuildWindowAfterDamaged(damaged), "faithful");
 }
 
 TEST_F(MisleadingLanguageTest, ModuleWithADefinitionItsImageGivesNoAccessToIsPassedOver) {
   const std::string closed = DefinitionInASectionWithoutAccess();
   ASSERT_FALSE(closed.empty()) << "the module could not be given a section without access";
-  ASSERT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), closed));
-  Place("faithful", "RU");
-  SystemCallRecorder system;
-  EXPECT_EQ(BuildWindow(system), "faithful");
+  EXPECT_EQ(BuildWindowAfterDamaged(closed), "faithful");
 }
 
 class MisleadingModule : public MisleadingLanguageTest,
