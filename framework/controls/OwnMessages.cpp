@@ -77,8 +77,12 @@ bool CameFromWithin(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   const DWORD senderState = InSendMessageEx(nullptr);
   if (t_sending && t_sending->message == message && t_sending->senderState == senderState)
     return true;
-  // Sent from another thread or process: the framework never does that.
-  if (senderState != ISMEX_NOSEND) return false;
+  // Anything else sent, from another thread or process, is not the framework's: it never
+  // sends them across threads. An expected post counts whatever the sender state says,
+  // though: a loop run while the thread handles another thread's send (a modal dialog shown
+  // then) takes posts with that send's state still in force (seen on Wine 8.0). A copy of a
+  // post on its way, sent or posted from outside, is taken in its place; the framework posts
+  // nothing but notices without pointers.
   Posts& posts = ThePosts();
   AcquireSRWLockExclusive(&posts.lock);
   const auto found = std::find(posts.pending.begin(), posts.pending.end(), message);

@@ -79,7 +79,24 @@ Extent ExtentOf(HMODULE loaded) {
   return {allocation, end};
 }
 
-// A resource's bytes, when they lie wholly within the extent.
+// Whether every byte from `begin` on for `size` bytes can be read. A module's image may
+// hold sections mapped without any access, and a resource placed there would fault.
+bool Readable(std::uintptr_t begin, std::size_t size) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                              PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  const std::uintptr_t end = begin + size;
+  for (std::uintptr_t at = begin; at < end;) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region) == 0 ||
+        region.State != MEM_COMMIT || (region.Protect & kReadable) == 0 ||
+        (region.Protect & PAGE_GUARD) != 0)
+      return false;
+    at = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
+// A resource's bytes, when they lie wholly within the extent and can be read.
 std::optional<std::span<const std::uint8_t>> ResourceBytes(HMODULE module, HRSRC found,
                                                            const Extent& extent) {
   const DWORD size = SizeofResource(module, found);
@@ -88,6 +105,7 @@ std::optional<std::span<const std::uint8_t>> ResourceBytes(HMODULE module, HRSRC
   if (!bytes) return std::nullopt;
   const auto begin = reinterpret_cast<std::uintptr_t>(bytes);
   if (begin < extent.begin || begin > extent.end || size > extent.end - begin) return std::nullopt;
+  if (!Readable(begin, size)) return std::nullopt;
   return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(bytes), size);
 }
 

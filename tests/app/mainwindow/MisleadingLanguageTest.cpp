@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -63,6 +65,15 @@ class MisleadingLanguageTest : public MainWindowTest {
     return caption;
   }
 
+  // Builds the main window with the damaged module's bytes first in line and the faithful
+  // module next, and returns its caption.
+  std::string BuildWindowAfterDamaged(const std::string& damaged) {
+    EXPECT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), damaged));
+    Place("faithful", "RU");
+    SystemCallRecorder system;
+    return BuildWindow(system);
+  }
+
   ScopedFiles files_;
 
  private:
@@ -89,42 +100,99 @@ TEST_F(MisleadingLanguageTest, FaithfulModuleIsTaken) {
   EXPECT_EQ(BuildWindow(system), "faithful");
 }
 
-// The faithful module with its definition's resource entry pointing far outside the
-// module's image, as a damaged or hostile file may: reading it would fault.
-std::string DefinitionOutsideTheImage() {
+// The faithful module's file, and where in it its definition's resource data entry lies
+// (its address, its size, a code page and a zero word); no entry when it was not found.
+struct ModuleFile {
+  std::string bytes;
+  std::size_t definitionEntry = 0;
+};
+
+ModuleFile FaithfulModuleFile() {
   const std::string path = TestExecutableDirectory() + "language_faithful.dll";
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return {};
   HRSRC found = FindResourceA(module, "TFORM1", MAKEINTRESOURCEA(10));
   const DWORD size = found ? SizeofResource(module, found) : 0;
   FreeLibrary(module);
-  std::string bytes;
-  HANDLE file =
+  ModuleFile file;
+  HANDLE handle =
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  bytes.resize(GetFileSize(file, nullptr));
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  file.bytes.resize(GetFileSize(handle, nullptr));
   DWORD read = 0;
-  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  // The resource's data entry: its address, its size, a code page and a zero word.
-  for (std::size_t at = 0; size != 0 && at + 16 <= bytes.size(); at += 4) {
+  ReadFile(handle, file.bytes.data(), static_cast<DWORD>(file.bytes.size()), &read, nullptr);
+  CloseHandle(handle);
+  for (std::size_t at = 0; size != 0 && at + 16 <= file.bytes.size(); at += 4) {
     DWORD entry[4];
-    std::memcpy(entry, bytes.data() + at, sizeof entry);
+    std::memcpy(entry, file.bytes.data() + at, sizeof entry);
     if (entry[1] != size || entry[3] != 0 || entry[0] == 0) continue;
-    entry[0] = 0x7FFF0000;
-    std::memcpy(bytes.data() + at, entry, sizeof entry);
-    return bytes;
+    file.definitionEntry = at;
+    return file;
   }
   return {};
+}
+
+// The faithful module with its definition's resource entry pointing far outside the
+// module's image, as a damaged or hostile file may: reading it would fault.
+std::string DefinitionOutsideTheImage() {
+  ModuleFile file = FaithfulModuleFile();
+  if (file.definitionEntry == 0) return {};
+  const DWORD outside = 0x7FFF0000;
+  std::memcpy(file.bytes.data() + file.definitionEntry, &outside, sizeof outside);
+  return file.bytes;
+}
+
+// The faithful module with its definition moved into a section of its own that the image
+// gives no access to (neither read, write nor execute), as a hostile file may: the bytes lie
+// within the image, and reading them faults all the same.
+std::string DefinitionInASectionWithoutAccess() {
+  ModuleFile file = FaithfulModuleFile();
+  std::string& bytes = file.bytes;
+  if (file.definitionEntry == 0 || bytes.size() < sizeof(IMAGE_DOS_HEADER)) return {};
+  IMAGE_DOS_HEADER dos;
+  std::memcpy(&dos, bytes.data(), sizeof dos);
+  const auto headers = static_cast<std::size_t>(dos.e_lfanew);
+  if (headers + sizeof(IMAGE_NT_HEADERS32) > bytes.size()) return {};
+  IMAGE_NT_HEADERS32 nt;
+  std::memcpy(&nt, bytes.data() + headers, sizeof nt);
+  const std::size_t added = headers + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+                            nt.FileHeader.SizeOfOptionalHeader +
+                            nt.FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER);
+  if (nt.FileHeader.NumberOfSections == 0 ||
+      added + sizeof(IMAGE_SECTION_HEADER) > nt.OptionalHeader.SizeOfHeaders)
+    return {};
+  IMAGE_SECTION_HEADER last;
+  std::memcpy(&last, bytes.data() + added - sizeof last, sizeof last);
+  DWORD size = 0;
+  std::memcpy(&size, bytes.data() + file.definitionEntry + 4, sizeof size);
+  const DWORD alignment = nt.OptionalHeader.SectionAlignment;
+  const auto aligned = [alignment](DWORD value) {
+    return (value + alignment - 1) / alignment * alignment;
+  };
+  IMAGE_SECTION_HEADER closed{};
+  std::memcpy(closed.Name, ".closed", 7);
+  closed.VirtualAddress =
+      aligned(last.VirtualAddress + std::max<DWORD>(last.Misc.VirtualSize, last.SizeOfRawData));
+  closed.Misc.VirtualSize = aligned(size);
+  closed.Characteristics = IMAGE_SCN_CNT_UNINITIALIZED_DATA;
+  std::memcpy(bytes.data() + added, &closed, sizeof closed);
+  nt.FileHeader.NumberOfSections += 1;
+  nt.OptionalHeader.SizeOfImage = closed.VirtualAddress + closed.Misc.VirtualSize;
+  std::memcpy(bytes.data() + headers, &nt, sizeof nt);
+  std::memcpy(bytes.data() + file.definitionEntry, &closed.VirtualAddress, sizeof(DWORD));
+  return bytes;
 }
 
 TEST_F(MisleadingLanguageTest, ModuleWithADefinitionOutsideItsImageIsPassedOver) {
   const std::string damaged = DefinitionOutsideTheImage();
   ASSERT_FALSE(damaged.empty()) << "the definition's resource entry was not found";
-  ASSERT_TRUE(files_.Write(ReplaceExtension(TestExecutablePath(), "RUS"), damaged));
-  Place("faithful", "RU");
-  SystemCallRecorder system;
-  EXPECT_EQ(BuildWindow(system), "faithful");
+  EXPECT_EQ(BuildWindowAfterDamaged(damaged), "faithful");
+}
+
+TEST_F(MisleadingLanguageTest, ModuleWithADefinitionItsImageGivesNoAccessToIsPassedOver) {
+  const std::string closed = DefinitionInASectionWithoutAccess();
+  ASSERT_FALSE(closed.empty()) << "the module could not be given a section without access";
+  EXPECT_EQ(BuildWindowAfterDamaged(closed), "faithful");
 }
 
 class MisleadingModule : public MisleadingLanguageTest,
