@@ -531,9 +531,8 @@ std::int32_t TControl::CaptionWidthNeeded() {
   return 0;
 }
 
-std::int32_t TControl::CaptionTextWidth() {
-  const std::string caption = Caption();
-  if (caption.empty()) return 0;
+std::int32_t TControl::TextWidth(const std::string& text) {
+  if (text.empty()) return 0;
   // A memory context measures as the screen does and, unlike the screen's own, costs no
   // round trip to the window server per control (seen on Wine 8.0). Made once and kept for
   // the process's life, as every form that scales measures its captions.
@@ -541,7 +540,7 @@ std::int32_t TControl::CaptionTextWidth() {
   if (!dc) return 0;
   const HGDIOBJ saved = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Font()->Handle()));
   RECT measured{0, 0, 0, 0};
-  DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &measured,
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &measured,
             DT_CALCRECT | DT_SINGLELINE);
   SelectObject(dc, saved);
   return measured.right - measured.left;

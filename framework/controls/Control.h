@@ -226,9 +226,10 @@ class TControl : public TComponent {
   void TearDown() override;
 
  protected:
-  // The width of the caption drawn in the control's font on one line, with the system's
-  // handling of "&"; 0 for an empty caption.
-  std::int32_t CaptionTextWidth();
+  // The width of the text drawn in the control's font on one line, with the system's
+  // handling of "&"; 0 for an empty text. CaptionTextWidth measures the caption.
+  std::int32_t TextWidth(const std::string& text);
+  std::int32_t CaptionTextWidth() { return TextWidth(Caption()); }
   // --- Message handlers (the class's table) -----------------------------------------------
   void WMLButtonDown(TMessage& message);
   void WMLButtonUp(TMessage& message);

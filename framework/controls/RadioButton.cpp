@@ -52,15 +52,7 @@ std::int32_t TRadioButton::CaptionWidthNeeded() {
   const TWinControl* form = GetParentForm(this);
   const std::int32_t pixelsPerInch = form ? form->PixelsPerInch() : PixelsPerInch();
   const std::int32_t circle = 12 * pixelsPerInch / 96 + 1;
-  std::int32_t gap = 0;
-  if (HDC dc = GetDC(nullptr)) {
-    const HGDIOBJ saved = SelectObject(dc, reinterpret_cast<HGDIOBJ>(Font()->Handle()));
-    SIZE zero{};
-    if (GetTextExtentPoint32A(dc, "0", 1, &zero)) gap = zero.cx / 2;
-    SelectObject(dc, saved);
-    ReleaseDC(nullptr, dc);
-  }
-  return circle + gap + text + 1;
+  return circle + TextWidth("0") / 2 + text + 1;
 }
 
 void TRadioButton::CreateWnd() {

@@ -134,6 +134,9 @@ class TCustomForm : public TScrollingWinControl {
   // The screen's when the form has none of its own (Scaled off).
   int PixelsPerInch() const override;
   void SetPixelsPerInch(int pixelsPerInch);
+  // The screen's pixels per inch: the system's, the same on every monitor for programs that
+  // do not scale themselves per monitor.
+  static int ScreenResolution();
   bool Scaled() const { return pixelsPerInch_ != 0; }
   void SetScaled(bool on);
   bool OldCreateOrder() const { return oldCreateOrder_; }
@@ -236,9 +239,6 @@ class TCustomForm : public TScrollingWinControl {
   // pixels per inch and the window takes the place the system suggests.
   void WMDpiChanged(TMessage& message);
 
-  // The screen's pixels per inch: the system's, the same on every monitor for programs that
-  // do not scale themselves per monitor.
-  static int ScreenResolution();
   // The pixels per inch of the monitor the form opens on, the screen's when the system
   // cannot tell.
   int OpeningResolution();

@@ -11,8 +11,6 @@
 #include "framework/controls/Label.h"
 #include "framework/controls/SystemError.h"
 #include "framework/forms/Desktop.h"
-#include "framework/forms/Screen.h"
-#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
@@ -236,7 +234,7 @@ TMessageForm* BuildMessageDialog(const std::string& text, TMessageKind kind,
   canvas->HandleNeeded();
   const Finally release([canvas] { canvas->FreeHandle(); });
 
-  const int screen = Screen ? Screen->PixelsPerInch() : ScreenPixelsPerInch();
+  const int screen = TCustomForm::ScreenResolution();
   const POINT units = AverageCharSize(*canvas);
   const int horzMargin = MulDiv(kHorzMargin, units.x, 4);
   const int vertMargin = MulDiv(kVertMargin, units.y, 8);
