@@ -5,7 +5,7 @@ namespace sx {
 bool DispatchFromTable(TObject& self, const MessageTable* table, TMessage& message) {
   for (; table; table = table->parent)
     for (const MessageEntry& entry : table->entries)
-      if (entry.msg == message.Msg) {
+      if (message.Msg >= entry.first && message.Msg <= entry.last) {
         entry.handler(self, message);
         return true;
       }

@@ -95,13 +95,15 @@ enum : UINT {
 //
 // A handler is named after the message it handles (WM_LBUTTONDOWN: WMLButtonDown,
 // FWM_TEXTCHANGED: FWMTextChanged; one handler for a family of messages is named for the
-// family); `On` names events only. Handlers are protected, or private where no derived class
+// family, and a family of consecutive messages takes one entry: On<&H>(first, last)); `On`
+// names events only. Handlers are protected, or private where no derived class
 // needs them, and not virtual: a derived class's handler of the same message hides its
 // base's. A message goes to the first handler found from the most derived class upward; a
 // handler continues with its ancestors' handling through Inherited<Class>(message).
 
 struct MessageEntry {
-  UINT msg;
+  UINT first;
+  UINT last;  // the same as first for a single message
   void (*handler)(TObject& self, TMessage& message);
 };
 
@@ -111,10 +113,15 @@ struct MessageTable {
 };
 
 template <auto Handler>
-constexpr MessageEntry On(UINT msg) {
+constexpr MessageEntry On(UINT first, UINT last) {
   using C = typename detail::MemberOf<decltype(Handler)>::Class;
-  return MessageEntry{
-      msg, [](TObject& self, TMessage& message) { (static_cast<C&>(self).*Handler)(message); }};
+  return MessageEntry{first, last, [](TObject& self, TMessage& message) {
+                        (static_cast<C&>(self).*Handler)(message);
+                      }};
+}
+template <auto Handler>
+constexpr MessageEntry On(UINT msg) {
+  return On<Handler>(msg, msg);
 }
 
 // Runs the first handler for the message from `table` up its parents; false when none.

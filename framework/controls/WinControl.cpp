@@ -80,6 +80,8 @@ constinit const MessageEntry TWinControl::kMessageEntries[] = {
     On<&TWinControl::FWMFocusChanged>(FWM_FOCUSCHANGED),
     On<&TWinControl::WMChildNotification>(WM_HSCROLL),
     On<&TWinControl::WMChildNotification>(WM_VSCROLL),
+    On<&TWinControl::WMChildNotification>(WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC),
+    On<&TWinControl::FWMCtlColor>(FWM_CTLCOLORMSGBOX, FWM_CTLCOLORSTATIC),
     On<&TWinControl::WMWindowPosChanged>(WM_WINDOWPOSCHANGED),
     On<&TWinControl::WMEraseBkgnd>(WM_ERASEBKGND),
     On<&TWinControl::WMPaint>(WM_PAINT),
@@ -141,13 +143,18 @@ TWinControl* TWinControl::FromWindow(HWND window) {
   return object && object->InheritsFrom(StaticClass) ? static_cast<TWinControl*>(object) : nullptr;
 }
 
-bool TWinControl::ReflectToChild(HWND parent, TMessage& message) {
-  // Only a control of ours understands the reflected message; a foreign child (one a system
-  // control made for itself) is left to the window class's own answer.
-  TWinControl* child = FromWindow(NotifyingWindow(parent, message));
-  if (!child) return false;
-  message.Result = child->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
+bool TWinControl::Reflect(HWND window, TMessage& message) {
+  // Only a control of ours understands the reflected message; a foreign window (one a system
+  // control made for itself) is left to its window class's own answer.
+  TWinControl* control = FromWindow(window);
+  if (!control) return false;
+  message.Result =
+      control->DeliverMessage(FWM_REFLECT + message.Msg, message.WParam, message.LParam);
   return true;
+}
+
+bool TWinControl::ReflectToChild(HWND parent, TMessage& message) {
+  return Reflect(NotifyingWindow(parent, message), message);
 }
 
 // --- The window -------------------------------------------------------------------------------

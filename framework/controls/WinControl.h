@@ -177,19 +177,24 @@ class TWinControl : public TControl {
   // The control whose window this is, if the window belongs to a control of this thread's
   // framework.
   static TWinControl* FromWindow(HWND window);
-  // Hands a notification a child window sent to `parent` (a command, a notification, an
-  // owner-drawn or measured item, a scroll, a colour query) back to the child as
-  // FWM_REFLECT + the message, when the child is a control of ours; false, and the message
-  // untouched, otherwise.
+  // The one reflection: hands a message back to the control whose window it concerns, as
+  // FWM_REFLECT + the message, when the window is a control of ours; false, and the message
+  // untouched, otherwise. The application's loop reflects a key message to the control it
+  // is typed into this way; a parent its children's notifications, through ReflectToChild.
+  static bool Reflect(HWND window, TMessage& message);
+  // Reflects a notification a child window sent to `parent` (a command, a notification, an
+  // owner-drawn or measured item, a scroll, a colour query) to that child.
   static bool ReflectToChild(HWND parent, TMessage& message);
 
  protected:
   // --- Message handlers (the class's table) -----------------------------------------------
-  // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL and WM_VSCROLL go back to
-  // the child control they concern (a button, a spin button, an owner-drawn bitmap button)
-  // as FWM_COMMAND and its kin; the parent handles them itself only when no such control
-  // exists.
+  // WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL and the
+  // colour queries WM_CTLCOLOR* go back to the child control they concern (a button, a spin
+  // button, an owner-drawn bitmap button, an edit field) as FWM_COMMAND and its kin; the
+  // parent handles them itself only when no such control exists.
   void WMChildNotification(TMessage& message);
+  // FWM_CTLCOLOR*: the control's own colours for the text and background its window draws.
+  void FWMCtlColor(TMessage& message);
   // FWM_FOCUSCHANGED: passed on to every windowed child.
   void FWMFocusChanged(TMessage& message);
   // WM_SETCURSOR: a left click into the control's disabled window (hit-test HTERROR) brings

@@ -77,15 +77,7 @@ void TWinControl::DefaultHandler(TMessage& message) {
     message.Result = Parent()->DeliverMessage(msg, message.WParam, message.LParam);
     if (message.Result != 0) return;
   }
-  if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC) {
-    if (ReflectToChild(handle_, message)) return;
-  } else if (msg >= FWM_CTLCOLORMSGBOX && msg <= FWM_CTLCOLORSTATIC) {
-    const HDC dc = reinterpret_cast<HDC>(message.WParam);
-    SetTextColor(dc, ColorToRGB(Font()->Color()));
-    SetBkColor(dc, ColorToRGB(brush_->Color()));
-    message.Result = static_cast<LRESULT>(brush_->Handle());
-    return;
-  } else if (msg == ObjectQueryMessage()) {
+  if (msg == ObjectQueryMessage()) {
     message.Result = reinterpret_cast<LRESULT>(this);
     return;
   }
@@ -94,6 +86,13 @@ void TWinControl::DefaultHandler(TMessage& message) {
 
 void TWinControl::WMChildNotification(TMessage& message) {
   if (!ReflectToChild(handle_, message)) Inherited<TWinControl>(message);
+}
+
+void TWinControl::FWMCtlColor(TMessage& message) {
+  const HDC dc = reinterpret_cast<HDC>(message.WParam);
+  SetTextColor(dc, ColorToRGB(Font()->Color()));
+  SetBkColor(dc, ColorToRGB(brush_->Color()));
+  message.Result = static_cast<LRESULT>(brush_->Handle());
 }
 
 void TWinControl::FWMFocusChanged(TMessage& message) {

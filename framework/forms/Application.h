@@ -212,6 +212,8 @@ class TApplication : public TComponent {
   void ShowAppWindow(bool visible);
   // The main form takes part in minimising and restoring: the system animates from it.
   bool MainFormAnimates();
+  // A key message goes first to the control it is typed into, reflected; true when the
+  // control took it and it is to go no further.
   bool IsKeyMessage(MSG& msg);
   bool IsHintMessage(MSG& msg);
   void TrackMouse();

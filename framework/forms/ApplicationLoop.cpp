@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 
-#include "framework/controls/OwnMessages.h"
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
@@ -131,13 +130,13 @@ bool TApplication::IsKeyMessage(MSG& msg) {
     if (reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(target, GWLP_HINSTANCE)) != MainInstance())
       return false;
   } else {
+    // The key goes to the nearest control of ours at or above the window it is typed into.
     target = msg.hwnd;
-    HWND walk = target;
-    while (walk && !TWinControl::FromWindow(walk))
-      walk = GetParent(walk);
-    if (walk) target = walk;
+    while (target && !TWinControl::FromWindow(target))
+      target = GetParent(target);
   }
-  return SendOwnMessage(target, msg.message + FWM_REFLECT, msg.wParam, msg.lParam) != 0;
+  TMessage message{msg.message, msg.wParam, msg.lParam, 0};
+  return TWinControl::Reflect(target, message) && message.Result != 0;
 }
 
 void TApplication::IdleStep() {

@@ -96,6 +96,33 @@ TEST_F(FocusTest, ArrowWithoutActiveControlIsNotHandled) {
   EXPECT_EQ(empty->DeliverMessage(FWM_DIALOGKEY, VK_DOWN, 0), 0);
 }
 
+// A panel that takes the keys typed into it, or into a window inside it, as they reach it
+// reflected; it notes what arrives.
+class TKeyTakingPanel : public TTestPanel {
+ public:
+  using TTestPanel::TTestPanel;
+  std::vector<UINT> keys;
+
+  void MessageProc(TMessage& message) override {
+    if (message.Msg == FWM_KEYDOWN || message.Msg == WM_KEYDOWN) keys.push_back(message.Msg);
+    if (message.Msg == FWM_KEYDOWN) {
+      message.Result = 1;
+      return;
+    }
+    TTestPanel::MessageProc(message);
+  }
+};
+
+TEST_F(FocusTest, KeyTakenByItsControlThroughReflectionNeverReachesTheWindow) {
+  auto* taker = MakeChild<TKeyTakingPanel>(form_, 220, 8);
+  const HWND inner = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                   taker->Handle(), nullptr, nullptr, nullptr);
+  PostKey(taker->Handle(), 'A');
+  PostKey(inner, 'B');
+  PumpMessages();
+  EXPECT_EQ(taker->keys, (std::vector<UINT>{FWM_KEYDOWN, FWM_KEYDOWN}));
+}
+
 TEST_F(FocusTest, DisabledInvisibleForeignControlAndTheFormItselfCannotBecomeActive) {
   TTestForm* other = New<TTestForm>(Application);
   TTestButton* foreign = MakeChild<TTestButton>(other, 0, 0);
