@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/controls/SlimLock.h"
 #include "framework/runtime/Finally.h"
 
 namespace sx {
@@ -31,7 +32,7 @@ thread_local const SendFrame* t_sending = nullptr;
 // Posts on their way. Posted messages carry no sign of their sender, so the framework's own
 // are known by being expected; the list stays short, as each is taken when it arrives.
 struct Posts {
-  SRWLOCK lock = SRWLOCK_INIT;
+  SlimLock lock;
   std::vector<Message> pending;
 };
 
@@ -59,16 +60,17 @@ bool PostOwnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   Posts& posts = ThePosts();
   // Expected before it is posted: once posted it may be taken from the queue before
   // PostMessageA has returned here.
-  AcquireSRWLockExclusive(&posts.lock);
-  if (posts.pending.size() >= kPendingLimit)
-    std::erase_if(posts.pending, [](const Message& pending) { return !IsWindow(pending.window); });
-  posts.pending.push_back(message);
-  ReleaseSRWLockExclusive(&posts.lock);
+  {
+    const auto held = posts.lock.Exclusive();
+    if (posts.pending.size() >= kPendingLimit)
+      std::erase_if(posts.pending,
+                    [](const Message& pending) { return !IsWindow(pending.window); });
+    posts.pending.push_back(message);
+  }
   if (PostMessageA(window, msg, wParam, lParam)) return true;
-  AcquireSRWLockExclusive(&posts.lock);
+  const auto held = posts.lock.Exclusive();
   const auto found = std::find(posts.pending.rbegin(), posts.pending.rend(), message);
   if (found != posts.pending.rend()) posts.pending.erase(std::next(found).base());
-  ReleaseSRWLockExclusive(&posts.lock);
   return false;
 }
 
@@ -84,11 +86,10 @@ bool CameFromWithin(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   // post on its way, sent or posted from outside, is taken in its place; the framework posts
   // nothing but notices without pointers.
   Posts& posts = ThePosts();
-  AcquireSRWLockExclusive(&posts.lock);
+  const auto held = posts.lock.Exclusive();
   const auto found = std::find(posts.pending.begin(), posts.pending.end(), message);
   const bool expected = found != posts.pending.end();
   if (expected) posts.pending.erase(found);
-  ReleaseSRWLockExclusive(&posts.lock);
   return expected;
 }
 

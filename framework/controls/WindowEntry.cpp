@@ -5,6 +5,7 @@
 
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/OwnMessages.h"
+#include "framework/controls/SlimLock.h"
 
 namespace sx {
 namespace {
@@ -19,7 +20,7 @@ struct Binding {
 // Window to entry. Windows are bound on the thread that owns them, but a window may be
 // unbound from another one (at shutdown), so the table has a lock; lookups share it.
 struct Bindings {
-  SRWLOCK lock = SRWLOCK_INIT;
+  SlimLock lock;
   std::unordered_map<HWND, Binding> entries;
 };
 
@@ -60,9 +61,8 @@ bool ClaimsTheSlot(HWND window, UINT msg, bool bound) {
 
 WindowEntry::~WindowEntry() {
   Bindings& bindings = TheBindings();
-  AcquireSRWLockExclusive(&bindings.lock);
+  const auto held = bindings.lock.Exclusive();
   std::erase_if(bindings.entries, [this](const auto& bound) { return bound.second.entry == this; });
-  ReleaseSRWLockExclusive(&bindings.lock);
 }
 
 void WindowEntry::AwaitWindow(WindowEntry* entry, const char* className) {
@@ -78,34 +78,32 @@ WNDPROC WindowEntry::Bind(HWND window) {
 void WindowEntry::Attach(HWND window) {
   const Binding binding{this, ClassOf(window)};
   Bindings& bindings = TheBindings();
-  AcquireSRWLockExclusive(&bindings.lock);
+  const auto held = bindings.lock.Exclusive();
   bindings.entries[window] = binding;
-  ReleaseSRWLockExclusive(&bindings.lock);
 }
 
 void WindowEntry::Unbind(HWND window) {
   Bindings& bindings = TheBindings();
-  AcquireSRWLockExclusive(&bindings.lock);
+  const auto held = bindings.lock.Exclusive();
   bindings.entries.erase(window);
-  ReleaseSRWLockExclusive(&bindings.lock);
 }
 
 WindowEntry* WindowEntry::Of(HWND window) {
   if (!window) return nullptr;
   Bindings& bindings = TheBindings();
-  AcquireSRWLockShared(&bindings.lock);
-  const auto found = bindings.entries.find(window);
-  const Binding binding = found == bindings.entries.end() ? Binding{} : found->second;
-  ReleaseSRWLockShared(&bindings.lock);
+  const Binding binding = [&bindings, window] {
+    const auto held = bindings.lock.Shared();
+    const auto found = bindings.entries.find(window);
+    return found == bindings.entries.end() ? Binding{} : found->second;
+  }();
   if (!binding.entry) return nullptr;
   // Both questions are answered inside the process for its own windows (seen on Wine 8.0);
   // only a gone window costs a round trip to the server, once.
   if (IsWindow(window) && ClassOf(window) == binding.windowClass) return binding.entry;
-  AcquireSRWLockExclusive(&bindings.lock);
+  const auto held = bindings.lock.Exclusive();
   if (const auto stale = bindings.entries.find(window);
       stale != bindings.entries.end() && stale->second.entry == binding.entry)
     bindings.entries.erase(stale);
-  ReleaseSRWLockExclusive(&bindings.lock);
   return nullptr;
 }
 

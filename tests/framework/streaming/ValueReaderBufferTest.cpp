@@ -25,17 +25,17 @@ std::vector<std::uint8_t> Filler(std::size_t size) {
   return bytes;
 }
 
-using ReaderBufferTest = ReaderFixture;
+using ValueReaderBufferTest = ValueReaderFixture;
 
-TEST_F(ReaderBufferTest, PositionCountsConsumedBytesNotBufferedOnes) {
-  TReader& r = Open(Filler(100));
+TEST_F(ValueReaderBufferTest, PositionCountsConsumedBytesNotBufferedOnes) {
+  auto& r = Open(Filler(100));
   std::uint8_t out[3];
   r.ReadRaw(out, 3);
   EXPECT_EQ(stream->Position(), 100);
   EXPECT_EQ(r.Position(), 3);
 }
 
-TEST_F(ReaderBufferTest, DestroyingTheReaderLeavesTheStreamAfterTheLastConsumedByte) {
+TEST_F(ValueReaderBufferTest, DestroyingTheReaderLeavesTheStreamAfterTheLastConsumedByte) {
   Open(Filler(100));
   std::uint8_t out[10];
   reader->ReadRaw(out, 10);
@@ -44,9 +44,9 @@ TEST_F(ReaderBufferTest, DestroyingTheReaderLeavesTheStreamAfterTheLastConsumedB
   EXPECT_EQ(stream->Position(), 10);
 }
 
-TEST_F(ReaderBufferTest, SyncPositionHandsTheStreamOverAtTheNextUnreadByte) {
+TEST_F(ValueReaderBufferTest, SyncPositionHandsTheStreamOverAtTheNextUnreadByte) {
   const auto bytes = Filler(100);
-  TReader& r = Open(bytes);
+  auto& r = Open(bytes);
   std::uint8_t out[10];
   r.ReadRaw(out, 10);
   r.SyncPosition();
@@ -56,30 +56,30 @@ TEST_F(ReaderBufferTest, SyncPositionHandsTheStreamOverAtTheNextUnreadByte) {
   EXPECT_EQ(static_cast<std::uint8_t>(r.ReadTag()), bytes[40]);
 }
 
-TEST_F(ReaderBufferTest, ReaderStartsAtTheStreamsCurrentPosition) {
+TEST_F(ValueReaderBufferTest, ReaderStartsAtTheStreamsCurrentPosition) {
   const auto bytes = Filler(50);
   TCustomMemoryStream source(bytes);
   source.SetPosition(20);
   {
-    TReader r(source);
+    PlainValueReader r(source);
     EXPECT_EQ(r.Position(), 20);
     EXPECT_EQ(static_cast<std::uint8_t>(r.ReadTag()), bytes[20]);
   }
   EXPECT_EQ(source.Position(), 21);
 }
 
-TEST_F(ReaderBufferTest, RefillsInPiecesOfAtMost4096Bytes) {
+TEST_F(ValueReaderBufferTest, RefillsInPiecesOfAtMost4096Bytes) {
   const auto bytes = Filler(4096 * 2 + 100);
   CountingStream source(bytes);
-  TReader r(source);
+  PlainValueReader r(source);
   std::vector<std::uint8_t> out(bytes.size());
   r.ReadRaw(out.data(), static_cast<std::int32_t>(out.size()));
   EXPECT_EQ(out, bytes);
   EXPECT_EQ(source.requests, (std::vector<std::int32_t>{4096, 4096, 4096}));
 }
 
-TEST_F(ReaderBufferTest, ValueStraddlingTheBufferBoundaryReadsWhole) {
-  TReader& r =
+TEST_F(ValueReaderBufferTest, ValueStraddlingTheBufferBoundaryReadsWhole) {
+  auto& r =
       Open(StreamBuilder().Raw(std::vector<std::uint8_t>(4094, 0)).Int32(0x12345678).Int16(-2));
   std::vector<std::uint8_t> skip(4094);
   r.ReadRaw(skip.data(), 4094);
@@ -90,15 +90,15 @@ TEST_F(ReaderBufferTest, ValueStraddlingTheBufferBoundaryReadsWhole) {
   EXPECT_EQ(stream->Position(), 4102);
 }
 
-TEST_F(ReaderBufferTest, ShortTextStraddlingTheBufferBoundaryReadsWhole) {
-  TReader& r = Open(StreamBuilder().Raw(std::vector<std::uint8_t>(4090, 0)).Short("Caption.Text"));
+TEST_F(ValueReaderBufferTest, ShortTextStraddlingTheBufferBoundaryReadsWhole) {
+  auto& r = Open(StreamBuilder().Raw(std::vector<std::uint8_t>(4090, 0)).Short("Caption.Text"));
   std::vector<std::uint8_t> skip(4090);
   r.ReadRaw(skip.data(), 4090);
   EXPECT_EQ(r.ReadShortText(), "Caption.Text");
 }
 
-TEST_F(ReaderBufferTest, StreamAtItsEndGivesStreamReadError) {
-  TReader& r = Open(Filler(2));
+TEST_F(ValueReaderBufferTest, StreamAtItsEndGivesStreamReadError) {
+  auto& r = Open(Filler(2));
   std::uint8_t out[2];
   r.ReadRaw(out, 2);
   EXPECT_EQ(Raised([&] { r.ReadTag(); }), kStreamReadError);
@@ -106,14 +106,14 @@ TEST_F(ReaderBufferTest, StreamAtItsEndGivesStreamReadError) {
   EXPECT_EQ(Raised([&] { r.AtListEnd(); }), kStreamReadError);
 }
 
-TEST_F(ReaderBufferTest, ReadingMoreThanIsLeftGivesStreamReadError) {
-  TReader& r = Open(Filler(5000));
+TEST_F(ValueReaderBufferTest, ReadingMoreThanIsLeftGivesStreamReadError) {
+  auto& r = Open(Filler(5000));
   std::vector<std::uint8_t> out(6000);
   EXPECT_EQ(Raised([&] { r.ReadRaw(out.data(), 6000); }), kStreamReadError);
 }
 
-TEST_F(ReaderBufferTest, NegativeRawCountGivesStreamReadError) {
-  TReader& r = Open(Filler(5));
+TEST_F(ValueReaderBufferTest, NegativeRawCountGivesStreamReadError) {
+  auto& r = Open(Filler(5));
   std::uint8_t out[1];
   EXPECT_EQ(Raised([&] { r.ReadRaw(out, -1); }), kStreamReadError);
   EXPECT_EQ(r.Position(), 0);

@@ -6,7 +6,7 @@
 #include <limits>
 #include <random>
 
-#include "framework/streaming/Reader.h"
+#include "framework/streaming/ValueReader.h"
 
 namespace sx {
 namespace {
