@@ -144,27 +144,23 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 
 void ApplicationCleanup() {
   if (!Application) return;
-  try {
+  RunReported(Application, [] {
     if (Application->Handle()) ShowOwnedPopups(Application->Handle(), FALSE);
     Application->SetShowHint(false);
     Application->MarkDestroying();
     Application->DestroyComponents();
-  } catch (...) {
-    ReportCurrentException(Application);
-  }
+  });
 }
 
 void FinishFramework() {
   if (!g_started) return;
   g_started = false;
   ApplicationCleanup();
-  try {
+  RunReported(nullptr, [] {
     FreeAndNil(Application);
     FreeAndNil(Screen);
     FreeAndNil(Mouse);
-  } catch (...) {
-    ReportCurrentException(nullptr);
-  }
+  });
   UnregisterGlobalFinder(&FindGlobalForm);
   SetApplicationHost(nullptr);
   ReleaseWindowProperties();
