@@ -2,8 +2,8 @@
 
 // TApplicationHost: what the controls ask of the application: to forget a control that is
 // going, to answer a click into a disabled window, and to report an exception caught where
-// the system calls into the framework. The application installs itself when the framework
-// starts and uninstalls itself when it ends.
+// the system calls into the framework. The framework's start installs the application's
+// answers once the application exists; its end uninstalls them.
 
 namespace sx {
 

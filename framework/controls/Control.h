@@ -287,9 +287,9 @@ class TControl : public TComponent {
   TNotifyEvent onClick_;
 };
 
-// The form a control sits on: its outermost parent (the control itself without one), when
-// that is a form, the outermost container that keeps track of the focus. FormHostOf answers
-// it as what the control may ask of it, GetParentForm as a control.
+// The form a control sits on: its outermost parent (or the control itself, without one) when
+// that is a form, that is, implements TFormHost; none otherwise. FormHostOf answers it as
+// what a control may ask of its form, GetParentForm as a control.
 TFormHost* FormHostOf(const TControl* control);
 TWinControl* GetParentForm(const TControl* control);
 // The resolution the control's contents are laid out for: its form's, else the screen's.

@@ -70,7 +70,7 @@ constexpr const TypeInfo* TypeInfoOf(std::type_identity<TCloseAction>) {
   return &TypeInfo_TCloseAction;
 }
 
-// The results of a modal run (TModalResult, FormHost.h) the forms name.
+// The modal results the forms name (the type, TModalResult, is in FormHost.h).
 constexpr TModalResult mrNone = 0;
 constexpr TModalResult mrOk = 1;
 constexpr TModalResult mrCancel = 2;

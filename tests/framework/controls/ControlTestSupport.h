@@ -40,8 +40,8 @@ class TTestPlain : public TControl {
 // Stands in for a form: a top-level window that keeps track of the controls it is asked to
 // take the focus from, and otherwise answers as a plain container would (accepts the focus
 // where the window system puts it, has no buttons to work out, closes by no button). It
-// declares the test controls as its field classes, so that
-// definitions read into it can create them.
+// declares the test controls as its field classes, so that definitions read into it can
+// create them.
 class TTestForm : public TWinControl, public TFormHost {
   SX_CLASS(TTestForm)
   explicit TTestForm(TComponent* owner);
