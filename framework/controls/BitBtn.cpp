@@ -194,8 +194,8 @@ int TBitBtn::GlyphPixelsPerInch() const {
   // A form being read takes the screen's resolution at the end (or keeps the stored one,
   // and then Rescale puts the glyph right).
   const TWinControl* form = GetParentForm(this);
-  if (!form || form->Has(ComponentState::Loading)) return ScreenPixelsPerInch();
-  return form->PixelsPerInch();
+  if (form && form->Has(ComponentState::Loading)) return ScreenPixelsPerInch();
+  return PixelsPerInchOf(this);
 }
 
 void TBitBtn::Rescale(std::int32_t m, std::int32_t d) {
@@ -286,7 +286,7 @@ std::int32_t TBitBtn::CaptionWidthNeeded() {
 
 void TBitBtn::ClickControl() {
   if (Kind() == bkClose)
-    if (TWinControl* form = GetParentForm(this); form && form->CloseByButton()) return;
+    if (TFormHost* form = FormHostOf(this); form && form->CloseByButton()) return;
   // No control carries a help context, so a help button clicks as any other.
   TButton::ClickControl();
 }

@@ -90,7 +90,7 @@ void TButton::SetDefault(bool value) {
   if (value == default_) return;
   default_ = value;
   if (!HandleAllocated()) return;
-  if (TWinControl* form = GetParentForm(this)) form->DefaultButtonChanged();
+  if (TFormHost* form = FormHostOf(this)) form->DefaultButtonChanged();
 }
 
 void TButton::CreateParams(TCreateParams& params) {
@@ -122,7 +122,7 @@ std::int32_t TButton::CaptionWidthNeeded() {
 }
 
 void TButton::ClickControl() {
-  if (TWinControl* form = GetParentForm(this)) form->TakeModalResult(modalResult_);
+  if (TFormHost* form = FormHostOf(this)) form->TakeModalResult(modalResult_);
   TButtonControl::ClickControl();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "framework/controls/FormHost.h"
 #include "framework/controls/WinControl.h"
 
 namespace sx {

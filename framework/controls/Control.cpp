@@ -4,7 +4,10 @@
 #include <cstring>
 #include <utility>
 
+#include "framework/controls/ApplicationHost.h"
+#include "framework/controls/FormHost.h"
 #include "framework/controls/WinControl.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
@@ -33,18 +36,21 @@ TControl* g_plainCapture = nullptr;
 
 }  // namespace
 
-ControlHooks& GlobalControlHooks() {
-  static ControlHooks hooks;
-  return hooks;
-}
-
-TWinControl* GetParentForm(const TControl* control) {
+TFormHost* FormHostOf(const TControl* control) {
   if (!control) return nullptr;
   const TControl* top = control;
   while (top->Parent())
     top = top->Parent();
-  if (!top->IsForm()) return nullptr;
-  return static_cast<TWinControl*>(const_cast<TControl*>(top));
+  return dynamic_cast<TFormHost*>(const_cast<TControl*>(top));
+}
+
+TWinControl* GetParentForm(const TControl* control) {
+  return dynamic_cast<TWinControl*>(FormHostOf(control));
+}
+
+int PixelsPerInchOf(const TControl* control) {
+  const TFormHost* form = FormHostOf(control);
+  return form ? form->PixelsPerInch() : ScreenPixelsPerInch();
 }
 
 TControl* CaptureControl() {
@@ -143,7 +149,7 @@ TControl::~TControl() {
 }
 
 void TControl::TearDown() {
-  if (auto hook = GlobalControlHooks().controlDestroyed) hook(this);
+  if (TApplicationHost* host = ApplicationHost()) host->ControlDestroyed(this);
   if (g_plainCapture == this) SetCaptureControl(nullptr);
   SetParentControl(nullptr);
   TComponent::TearDown();
@@ -173,9 +179,6 @@ void TControl::MessageProc(TMessage& message) {
       }
     }
     switch (message.Msg) {
-      case WM_MOUSEMOVE:
-        if (auto hook = GlobalControlHooks().mouseMoved) hook(this, message);
-        break;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         controlState_.Include(ControlState::LButtonDown);

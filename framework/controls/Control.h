@@ -20,6 +20,7 @@
 namespace sx {
 
 class TControl;
+class TFormHost;
 class TWinControl;
 
 // Capabilities of a control class, fixed at construction.
@@ -73,19 +74,6 @@ constexpr const TypeInfo* TypeInfoOf(std::type_identity<TAnchorKind>) {
 constexpr const TypeInfo* TypeInfoOf(std::type_identity<TAnchors>) {
   return &TypeInfo_TAnchors;
 }
-
-// Process-wide hooks that the application layer fills in.
-struct ControlHooks {
-  // A control is being destroyed; whoever remembers it (the mouse control, the active
-  // control, the hint control) forgets it.
-  void (*controlDestroyed)(TControl* control) = nullptr;
-  // The mouse moved over a control (hints follow the mouse).
-  void (*mouseMoved)(TControl* control, const TMessage& message) = nullptr;
-  // A left click into a disabled window of the program; true when it brought the window
-  // that disables it to the front, and nothing else is to happen.
-  bool (*clickIntoDisabled)() = nullptr;
-};
-ControlHooks& GlobalControlHooks();
 
 class TControl : public TComponent {
   SX_CLASS(TControl)
@@ -211,10 +199,6 @@ class TControl : public TComponent {
   // Asks for the control's area to be painted again.
   virtual void Invalidate();
 
-  // --- Forms ------------------------------------------------------------------------------
-  // Whether this control is a form: the outermost container that keeps track of focus.
-  virtual bool IsForm() const { return false; }
-
   // --- Loading and naming -----------------------------------------------------------------
   void LoadState(TReader& reader) override;
   TComponent* LoadParent() const override;
@@ -303,8 +287,13 @@ class TControl : public TComponent {
   TNotifyEvent onClick_;
 };
 
-// The form a control sits on: its outermost parent, when that is a form.
+// The form a control sits on: its outermost parent (or the control itself, without one) when
+// that is a form, that is, implements TFormHost; none otherwise. FormHostOf answers it as
+// what a control may ask of its form, GetParentForm as a control.
+TFormHost* FormHostOf(const TControl* control);
 TWinControl* GetParentForm(const TControl* control);
+// The resolution the control's contents are laid out for: its form's, else the screen's.
+int PixelsPerInchOf(const TControl* control);
 
 // The control that holds the mouse capture: a windowed control whose window has it, or
 // the plain child of that window that took it.

@@ -5,12 +5,11 @@
 #include <exception>
 #include <string>
 
+#include "framework/controls/ApplicationHost.h"
 #include "framework/runtime/Exception.h"
 
 namespace sx {
 namespace {
-
-ExceptionReporter g_reporter = nullptr;
 
 void ShowPlainly() noexcept {
   try {
@@ -30,21 +29,15 @@ void ShowPlainly() noexcept {
 
 }  // namespace
 
-ExceptionReporter SetExceptionReporter(ExceptionReporter reporter) {
-  ExceptionReporter previous = g_reporter;
-  g_reporter = reporter;
-  return previous;
-}
-
 void ReportCurrentException(TObject* sender) noexcept {
   if (!std::current_exception()) return;
   try {
-    if (g_reporter)
-      g_reporter(sender);
+    if (TApplicationHost* host = ApplicationHost())
+      host->ReportException(sender);
     else
       ShowPlainly();
   } catch (...) {
-    // The reporter itself failed; nothing may cross back into the system.
+    // The report itself failed; nothing may cross back into the system.
   }
 }
 

@@ -1,20 +1,29 @@
 #pragma once
 
-// The one reporter of exceptions caught where the system calls into the framework.
+// Where exceptions caught at the framework's boundaries go: to the application host's
+// report, or to a plain system message box while there is none; and the guard that runs a
+// handler and reports what it throws.
+
+#include <utility>
 
 namespace sx {
 
 class TObject;
 
-// Exceptions caught where the system calls into the framework (window procedures, timer
-// messages) go to one reporter: the application object installs its ReportException here.
-// Until one is installed they are shown in a plain system message box.
-using ExceptionReporter = void (*)(TObject* sender);
-
-ExceptionReporter SetExceptionReporter(ExceptionReporter reporter);
-
-// Hands the exception being handled to the reporter. Call it only inside a catch block; it
+// Hands the exception being handled to the application host (ApplicationHost.h), or shows it
+// in a plain system message box when none is installed. Call it only inside a catch block; it
 // never lets anything escape.
 void ReportCurrentException(TObject* sender) noexcept;
+
+// Runs the call (an event handler, one step of a loop); what it throws is reported on behalf
+// of `sender` and the caller goes on.
+template <class Call>
+void RunReported(TObject* sender, Call&& call) noexcept {
+  try {
+    std::forward<Call>(call)();
+  } catch (...) {
+    ReportCurrentException(sender);
+  }
+}
 
 }  // namespace sx

@@ -49,8 +49,7 @@ std::int32_t TRadioButton::CaptionWidthNeeded() {
   if (text == 0) return 0;
   // As Wine 8.0 draws it: a circle of 12 pixels at 96 pixels per inch plus one, then half
   // the width of "0" before the text, and the focus rectangle one pixel beyond the text.
-  const TWinControl* form = GetParentForm(this);
-  const std::int32_t pixelsPerInch = form ? form->PixelsPerInch() : PixelsPerInch();
+  const std::int32_t pixelsPerInch = PixelsPerInchOf(this);
   const std::int32_t circle = 12 * pixelsPerInch / 96 + 1;
   return circle + TextWidth("0") / 2 + text + 1;
 }

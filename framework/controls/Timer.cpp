@@ -134,11 +134,7 @@ void TTimer::TimerWindowProc(TMessage& message) {
   });
   // A failing handler is reported and the timer keeps running: the next tick comes as
   // usual.
-  try {
-    FireTimer();
-  } catch (...) {
-    ReportCurrentException(this);
-  }
+  RunReported(this, [this] { FireTimer(); });
 }
 
 }  // namespace sx

@@ -7,7 +7,6 @@
 #include "framework/controls/SystemError.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/graphics/CursorsWin32.h"
-#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MulDiv.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Finally.h"
@@ -358,7 +357,7 @@ void TWinControl::UpdateControlState() {
     outermost = outermost->Parent();
     if (!outermost->showing_) return;
   }
-  if (outermost->IsForm() || outermost->parentWindow_) UpdateShowing();
+  if (FormHostOf(outermost) || outermost->parentWindow_) UpdateShowing();
 }
 
 void TWinControl::UpdateBounds() {
@@ -490,8 +489,7 @@ void TWinControl::FitCaptions() {
   }
   // Keeps 4 pixels at 96 pixels per inch from what stands beside, at the form's resolution.
   constexpr std::int32_t kDesignGap = 4;
-  const TWinControl* form = GetParentForm(this);
-  WidenToFit(boxes, ClientWidth(), MulDiv(kDesignGap, (form ? form : this)->PixelsPerInch(), 96));
+  WidenToFit(boxes, ClientWidth(), MulDiv(kDesignGap, PixelsPerInchOf(this), 96));
   std::size_t i = 0;
   for (TControl* child : children) {
     if (!child->Visible()) continue;
@@ -516,20 +514,6 @@ void TWinControl::LoadState(TReader& reader) {
   FixTabList();
   if (Parent()) DeliverMessage(FWM_PARENTCTL3DCHANGED);
   UpdateControlState();
-}
-
-// --- What the buttons on a form ask of it -----------------------------------------------------
-
-void TWinControl::DefaultButtonChanged() {}
-
-void TWinControl::TakeModalResult(TModalResult) {}
-
-bool TWinControl::CloseByButton() {
-  return false;
-}
-
-int TWinControl::PixelsPerInch() const {
-  return ScreenPixelsPerInch();
 }
 
 }  // namespace sx

@@ -32,10 +32,6 @@ struct TCreateParams {
   std::string WinClassName;
 };
 
-// The result a modal form ends with: 0 none, 1 OK, 2 cancel, 3 abort, 4 retry, 5 ignore,
-// 6 yes, 7 no, 8 all.
-using TModalResult = std::int32_t;
-
 class TWinControl : public TControl {
   SX_CLASS(TWinControl)
   SX_MESSAGES()
@@ -107,24 +103,6 @@ class TWinControl : public TControl {
   // Asks the form to focus the control; without a form, focuses the window when the
   // control has a parent window.
   virtual void SetFocus();
-
-  // Hooks a form provides (the defaults serve any other container):
-  // the control got the window focus; false refuses it (the WM_SETFOCUS is dropped);
-  virtual bool SetFocusedControl(TWinControl* control);
-  // the control is being disabled, hidden or removed and must not keep the focus;
-  virtual void DefocusControl(TWinControl* control, bool removing);
-  // move the focus onto the control.
-  virtual void FocusControl(TWinControl* control);
-  // And for the buttons on it:
-  // a button became or stopped being the default one: every button works out again which
-  // one Enter presses;
-  virtual void DefaultButtonChanged();
-  // a button with this modal result was clicked: a form takes it (a modal run ends with it);
-  virtual void TakeModalResult(TModalResult result);
-  // a Close button was clicked: a form closes and answers true;
-  virtual bool CloseByButton();
-  // the resolution the contents are laid out for (a form's own, else the screen's).
-  virtual int PixelsPerInch() const;
   // A form claims a child's key message by answering FWM_CHILDKEY (WParam = the child,
   // LParam = the TMessage*) with a non-zero result.
 

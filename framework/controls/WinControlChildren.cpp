@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/controls/FormHost.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Format.h"
 #include "framework/runtime/Texts.h"
@@ -189,7 +190,7 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-  if (TWinControl* form = GetParentForm(this)) {
+  if (TFormHost* form = FormHostOf(this)) {
     form->FocusControl(this);
     return;
   }
@@ -201,18 +202,8 @@ void TWinControl::SetFocus() {
   ::SetFocus(Handle());
 }
 
-bool TWinControl::SetFocusedControl(TWinControl*) {
-  return true;
-}
-
-void TWinControl::DefocusControl(TWinControl*, bool) {}
-
-void TWinControl::FocusControl(TWinControl* control) {
-  ::SetFocus(control->Handle());
-}
-
 void TWinControl::RemoveFocus(bool removing) {
-  if (TWinControl* form = GetParentForm(this)) form->DefocusControl(this, removing);
+  if (TFormHost* form = FormHostOf(this)) form->DefocusControl(this, removing);
 }
 
 }  // namespace sx

@@ -4,6 +4,8 @@
 #include "framework/controls/WinControl.h"
 
 #include "framework/controls/AccessibleName.h"
+#include "framework/controls/ApplicationHost.h"
+#include "framework/controls/FormHost.h"
 #include "framework/controls/WindowProperties.h"
 
 namespace sx {
@@ -23,7 +25,7 @@ POINT MousePoint(LPARAM lParam) {
 void TWinControl::MessageProc(TMessage& message) {
   const UINT msg = message.Msg;
   if (msg == WM_SETFOCUS) {
-    if (TWinControl* form = GetParentForm(this); form && !form->SetFocusedControl(this)) return;
+    if (TFormHost* form = FormHostOf(this); form && !form->SetFocusedControl(this)) return;
   } else if (msg == WM_KILLFOCUS) {
     if (ControlStateOf().Contains(ControlState::Focusing)) return;
   } else if (msg == WM_CANCELMODE) {
@@ -108,7 +110,7 @@ void TWinControl::WMSetCursor(TMessage& message) {
   if (handle_ && reinterpret_cast<HWND>(message.WParam) == handle_ &&
       static_cast<short>(LOWORD(message.LParam)) == HTERROR &&
       HIWORD(message.LParam) == WM_LBUTTONDOWN)
-    if (auto hook = GlobalControlHooks().clickIntoDisabled; hook && hook()) return;
+    if (TApplicationHost* host = ApplicationHost(); host && host->ClickIntoDisabledWindow()) return;
   Inherited<TWinControl>(message);
 }
 

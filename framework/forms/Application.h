@@ -52,12 +52,14 @@ std::string TitleFromModuleName(std::string_view path);
 UINT TaskbarCreatedMessage();
 
 // Makes the process-wide objects: the window-property atoms, the mouse, the screen, the
-// application with its window, the hint window; registers "TaskbarCreated". The system
-// services must be installed first. A second call does nothing. A failure is shown in the
-// runtime's error box, what was made is freed again, and the answer is false.
+// application with its window (from then on the controls' application host), the hint
+// window; registers "TaskbarCreated". The system services must be installed first. A second
+// call does nothing. A failure is shown in the runtime's error box, what was made is freed
+// again, and the answer is false.
 bool StartFramework();
-// Undoes the start: cleans the application up, frees it, the screen and the mouse and
-// deletes the atoms. Registered to run at process exit; safe to call earlier and again.
+// Undoes the start: cleans the application up, frees it, the screen and the mouse, uninstalls
+// the application host and deletes the atoms. Registered to run at process exit; safe to call
+// earlier and again.
 void FinishFramework();
 // Hides what the application window owns and destroys every component the application
 // owns, last created first. Run registers it as an exit routine.

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/CustomForm.h"
@@ -81,13 +82,8 @@ void TApplication::Run() {
   // window server each (seen on Wine 8.0).
   if (mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle()))
     UpdateWindow(mainForm_->Handle());
-  while (!terminated_) {
-    try {
-      HandleNextMessage();
-    } catch (...) {
-      ReportException(this);
-    }
-  }
+  while (!terminated_)
+    RunReported(this, [this] { HandleNextMessage(); });
 }
 
 void TApplication::Terminate() {
@@ -143,11 +139,9 @@ void TApplication::IdleStep() {
   TrackMouse();
   if (showHint_ && !mouseControl_) CancelHint();
   bool done = true;
-  try {
+  RunReported(this, [this, &done] {
     if (OnAppIdle) OnAppIdle(this, done);
-  } catch (...) {
-    ReportException(this);
-  }
+  });
   if (RunCrossThreadCalls()) done = false;
   if (done) WaitMessage();
 }

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/OwnMessages.h"
 #include "framework/controls/WinControl.h"
 #include "framework/forms/Application.h"
@@ -41,7 +42,7 @@ bool TApplication::IsShortCut(TMessage& message) {
 // --- The application window's messages ------------------------------------------------------
 
 void TApplication::WndProc(TMessage& message) {
-  try {
+  RunReported(this, [this, &message] {
     // A hook may unhook itself; walk a copy.
     const std::vector<TWindowHook> hooks = windowHooks_;
     for (const TWindowHook& hook : hooks) {
@@ -51,9 +52,7 @@ void TApplication::WndProc(TMessage& message) {
     }
     CheckSettings(message);
     if (!DispatchFromTable(*this, &Messages, message)) DefaultHandling(message);
-  } catch (...) {
-    ReportException(this);
-  }
+  });
 }
 
 void TApplication::DefaultHandling(TMessage& message) {

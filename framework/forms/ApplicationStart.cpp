@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "framework/controls/Control.h"
+#include "framework/controls/ApplicationHost.h"
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/forms/Application.h"
@@ -30,17 +30,23 @@ bool g_started = false;
 bool g_finishRegistered = false;
 MessageBoxProc g_messageBox = &MessageBoxA;
 
-void ReportToApplication(TObject* sender) {
-  if (Application) Application->ReportException(sender);
-}
+// What the controls ask of the application, answered by the application object. Installed
+// once the application exists and until the framework has ended: while the application is
+// being freed (Application is empty by then) a control going, a click or a report is let pass.
+class ApplicationAnswers final : public TApplicationHost {
+ public:
+  void ControlDestroyed(TControl* control) override {
+    if (Application) Application->ControlDestroyed(control);
+  }
+  bool ClickIntoDisabledWindow() override {
+    return Application && Application->ClickIntoDisabledWindow();
+  }
+  void ReportException(TObject* sender) override {
+    if (Application) Application->ReportException(sender);
+  }
+};
 
-void ControlGoing(TControl* control) {
-  if (Application) Application->ControlDestroyed(control);
-}
-
-bool ClickIntoDisabled() {
-  return Application && Application->ClickIntoDisabledWindow();
-}
+ApplicationAnswers g_applicationAnswers;
 
 // The forms are the roots that definitions may refer to by name.
 TComponent* FindGlobalForm(std::string_view name) {
@@ -101,13 +107,11 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
     NewStyleControls();
     InitGraphics();
     InitWindowProperties();
-    GlobalControlHooks().controlDestroyed = &ControlGoing;
-    GlobalControlHooks().clickIntoDisabled = &ClickIntoDisabled;
     RegisterGlobalFinder(&FindGlobalForm);
     Mouse = New<TMouse>();
     Screen = New<TScreen>(nullptr);
     Application = New<TApplication>(nullptr);
-    SetExceptionReporter(&ReportToApplication);
+    SetApplicationHost(&g_applicationAnswers);
     Application->SetShowHint(true);
     g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     if (!g_finishRegistered) {
@@ -140,31 +144,25 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 
 void ApplicationCleanup() {
   if (!Application) return;
-  try {
+  RunReported(Application, [] {
     if (Application->Handle()) ShowOwnedPopups(Application->Handle(), FALSE);
     Application->SetShowHint(false);
     Application->MarkDestroying();
     Application->DestroyComponents();
-  } catch (...) {
-    ReportCurrentException(Application);
-  }
+  });
 }
 
 void FinishFramework() {
   if (!g_started) return;
   g_started = false;
   ApplicationCleanup();
-  try {
+  RunReported(nullptr, [] {
     FreeAndNil(Application);
     FreeAndNil(Screen);
     FreeAndNil(Mouse);
-  } catch (...) {
-    ReportCurrentException(nullptr);
-  }
-  SetExceptionReporter(nullptr);
+  });
   UnregisterGlobalFinder(&FindGlobalForm);
-  GlobalControlHooks().controlDestroyed = nullptr;
-  GlobalControlHooks().clickIntoDisabled = nullptr;
+  SetApplicationHost(nullptr);
   ReleaseWindowProperties();
 }
 

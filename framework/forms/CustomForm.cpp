@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/forms/Icon.h"
 #include "framework/forms/Screen.h"
 #include "framework/runtime/Exception.h"
@@ -173,12 +174,7 @@ bool TCustomForm::HandleCreateException() {
 }
 
 void TCustomForm::RunDestroyEvent() {
-  if (!onDestroy_) return;
-  try {
-    onDestroy_(this);
-  } catch (...) {
-    if (Application) Application->ReportException(this);
-  }
+  if (onDestroy_) RunReported(this, [this] { onDestroy_(this); });
 }
 
 void TCustomForm::BeforeDestruction() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "framework/controls/FormHost.h"
 #include "framework/forms/Application.h"
 #include "framework/forms/ScrollingWinControl.h"
 #include "framework/runtime/Set.h"
@@ -69,8 +70,7 @@ constexpr const TypeInfo* TypeInfoOf(std::type_identity<TCloseAction>) {
   return &TypeInfo_TCloseAction;
 }
 
-// The result of a modal run; 0 is none, 2 the cancel result.
-using TModalResult = std::int32_t;
+// The modal results the forms name (the type, TModalResult, is in FormHost.h).
 constexpr TModalResult mrNone = 0;
 constexpr TModalResult mrOk = 1;
 constexpr TModalResult mrCancel = 2;
@@ -97,7 +97,7 @@ void SelectNext(TWinControl* container, TWinControl* current, bool forward, bool
 // A form: a top-level window (owned by the application window) that owns the controls of
 // its stored definition, keeps track of which of them has the focus, moves the focus on
 // dialog keys, closes, runs modally and frees itself on request.
-class TCustomForm : public TScrollingWinControl {
+class TCustomForm : public TScrollingWinControl, public TFormHost {
   SX_CLASS(TCustomForm)
   SX_MESSAGES()
 
@@ -109,8 +109,6 @@ class TCustomForm : public TScrollingWinControl {
   void AfterConstruction() override;
   void BeforeDestruction() override;
   void TearDown() override;
-
-  bool IsForm() const override { return true; }
 
   // --- Window -------------------------------------------------------------------------------
   TFormBorderStyle BorderStyle() const { return borderStyle_; }

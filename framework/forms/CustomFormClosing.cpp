@@ -1,6 +1,7 @@
 // A form closing: asking and notifying, hiding, minimising or freeing it, and the modal run,
 // which lasts until the form closes with a result.
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/OwnMessages.h"
 #include "framework/forms/CustomForm.h"
 #include "framework/forms/Screen.h"
@@ -108,13 +109,7 @@ TModalResult TCustomForm::RunModal() {
   disabled = DisableThreadWindows(nullptr);
   TModalResult result = mrNone;
   {
-    Finally hide([this] {
-      try {
-        Hide();
-      } catch (...) {
-        if (Application) Application->ReportException(this);
-      }
-    });
+    Finally hide([this] { RunReported(this, [this] { Hide(); }); });
     Show();
     DeliverMessage(FWM_ACTIVATE);
     modalResult_ = mrNone;
@@ -145,7 +140,7 @@ void TCustomForm::TryCloseModal() {
       ReleaseLater();
   } catch (...) {
     modalResult_ = mrNone;
-    if (Application) Application->ReportException(this);
+    ReportCurrentException(this);
   }
 }
 

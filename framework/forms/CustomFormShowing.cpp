@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "framework/controls/ExceptionBoundary.h"
 #include "framework/forms/CustomForm.h"
 #include "framework/forms/Desktop.h"
 #include "framework/forms/Screen.h"
@@ -119,11 +120,9 @@ void TCustomForm::FWMShowingChanged(TMessage&) {
   formState_.Include(FormState::Showing);
   Finally clear([this] { formState_.Exclude(FormState::Showing); });
   if (Showing()) {
-    try {
+    RunReported(this, [this] {
       if (onShow_) onShow_(this);
-    } catch (...) {
-      if (Application) Application->ReportException(this);
-    }
+    });
     ApplyCentring();
     // Placed once, the form stays where it is: a window made again later keeps the place
     // instead of being centred or placed by the system anew.
@@ -131,11 +130,9 @@ void TCustomForm::FWMShowingChanged(TMessage&) {
     ShowWindow(Handle(), kShowCommands[windowState_]);
     return;
   }
-  try {
+  RunReported(this, [this] {
     if (onHide_) onHide_(this);
-  } catch (...) {
-    if (Application) Application->ReportException(this);
-  }
+  });
   HWND window = Handle();
   if (formState_.Contains(FormState::Modal)) {
     SetWindowPos(window, nullptr, 0, 0, 0, 0, kHideOnly);

@@ -1,7 +1,8 @@
 #include "tests/framework/controls/ControlTestSupport.h"
 
-#include "framework/controls/ExceptionBoundary.h"
+#include "framework/controls/ApplicationHost.h"
 #include "framework/controls/WindowProperties.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/runtime/Exception.h"
 #include "framework/runtime/Win32SystemServices.h"
 
@@ -16,23 +17,31 @@ std::vector<ReportedException>& ReportedExceptions() {
 
 namespace {
 
-void RecordException(TObject* sender) {
-  std::string message = "(not an Exception)";
-  try {
-    throw;
-  } catch (const Exception& e) {
-    message = e.Message();
-  } catch (...) {
+// No application runs here: nothing remembers a control, no window holds the program modal,
+// and every caught exception is recorded, as a message box would stop the run.
+class RecordingHost final : public TApplicationHost {
+ public:
+  void ControlDestroyed(TControl*) override {}
+  bool ClickIntoDisabledWindow() override { return false; }
+  void ReportException(TObject* sender) override {
+    std::string message = "(not an Exception)";
+    try {
+      throw;
+    } catch (const Exception& e) {
+      message = e.Message();
+    } catch (...) {
+    }
+    ReportedExceptions().push_back({sender, message});
   }
-  ReportedExceptions().push_back({sender, message});
-}
+};
+
+RecordingHost g_recordingHost;
 
 class ControlsEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     InstallWin32SystemServices();
-    // A message box would stop the run; every caught exception is recorded instead.
-    SetExceptionReporter(&RecordException);
+    SetApplicationHost(&g_recordingHost);
   }
   void TearDown() override { ReleaseWindowProperties(); }
 };
@@ -85,6 +94,10 @@ void TTestForm::CreateParams(TCreateParams& params) {
   // nothing waits for one.
   params.Style = WS_POPUP | WS_CLIPCHILDREN;
   params.WndParent = nullptr;
+}
+
+int TTestForm::PixelsPerInch() const {
+  return pixelsPerInch != 0 ? pixelsPerInch : ScreenPixelsPerInch();
 }
 
 void TTestForm::DefocusControl(TWinControl* control, bool removing) {

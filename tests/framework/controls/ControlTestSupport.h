@@ -1,7 +1,7 @@
 #pragma once
 
 // A windowless control of the tests' own, a host that stands in for a form, and the recording
-// exception reporter every test of these executables runs with.
+// application host every test of these executables runs with.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/controls/Control.h"
+#include "framework/controls/FormHost.h"
 #include "framework/controls/WinControl.h"
 #include "tests/support/MessageHooks.h"
 #include "tests/support/TestControls.h"
@@ -36,13 +37,14 @@ class TTestPlain : public TControl {
   void Resized() override { ++resized; }
 };
 
-// Stands in for a form: a top-level window that keeps track of the focus hooks
-// it is offered. It declares the test controls as its field classes, so that definitions
-// read into it can create them.
-class TTestForm : public TWinControl {
+// Stands in for a form: a top-level window that keeps track of the controls it is asked to
+// take the focus from, and otherwise answers as a plain container would (accepts the focus
+// where the window system puts it, has no buttons to work out, closes by no button). It
+// declares the test controls as its field classes, so that definitions read into it can
+// create them.
+class TTestForm : public TWinControl, public TFormHost {
   SX_CLASS(TTestForm)
   explicit TTestForm(TComponent* owner);
-  bool IsForm() const override { return true; }
 
   struct Defocus {
     TWinControl* control;
@@ -52,6 +54,15 @@ class TTestForm : public TWinControl {
   };
   void DefocusControl(TWinControl* control, bool removing) override;
   std::vector<Defocus> defocused;
+
+  bool SetFocusedControl(TWinControl*) override { return true; }
+  void FocusControl(TWinControl* control) override { ::SetFocus(control->Handle()); }
+  void DefaultButtonChanged() override {}
+  void TakeModalResult(TModalResult) override {}
+  bool CloseByButton() override { return false; }
+  // The screen's, unless a test gives the form a resolution of its own.
+  int PixelsPerInch() const override;
+  int pixelsPerInch = 0;
 
  protected:
   void CreateParams(TCreateParams& params) override;

@@ -10,10 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "framework/controls/ApplicationHost.h"
 #include "framework/controls/ExceptionBoundary.h"
 #include "framework/controls/WindowEntry.h"
 #include "framework/controls/WindowProperties.h"
 #include "framework/runtime/Exception.h"
+#include "framework/runtime/Finally.h"
 #include "tests/framework/controls/ControlTestSupport.h"
 
 namespace sx::testing {
@@ -180,6 +182,34 @@ TEST_F(MessageRoutingTest, ExceptionInAClickHandlerIsReportedByTheWindowThatGotT
   EXPECT_EQ(ReportedExceptions()[0].sender, form);
   EXPECT_EQ(ReportedExceptions()[0].message, "boom in a click");
   ReportedExceptions().clear();
+}
+
+TEST_F(MessageRoutingTest, GuardedCallReportsWhatItThrowsWithTheSenderAndReturns) {
+  RunReported(form, [] { throw EInvalidOperation("boom in a guarded call"); });
+
+  ASSERT_EQ(ReportedExceptions().size(), 1u);
+  EXPECT_EQ(ReportedExceptions()[0].sender, form);
+  EXPECT_EQ(ReportedExceptions()[0].message, "boom in a guarded call");
+  ReportedExceptions().clear();
+}
+
+TEST_F(MessageRoutingTest, ReportThatFailsItselfDoesNotEscapeTheGuard) {
+  struct FailingHost final : TApplicationHost {
+    void ControlDestroyed(TControl*) override {}
+    bool ClickIntoDisabledWindow() override { return false; }
+    void ReportException(TObject*) override {
+      ++asked;
+      throw EInvalidOperation("the report failed");
+    }
+    int asked = 0;
+  } failing;
+  TApplicationHost* previous = SetApplicationHost(&failing);
+  const Finally restore([previous] { SetApplicationHost(previous); });
+
+  // Escaping, the report's error would end the program here (the guard lets nothing out).
+  RunReported(form, [] { throw EInvalidOperation("boom in a guarded call"); });
+
+  EXPECT_EQ(failing.asked, 1);
 }
 
 TEST_F(MessageRoutingTest, ContextMenuAnsweredByTheParentStopsThere) {

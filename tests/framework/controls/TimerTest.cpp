@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "framework/controls/ExceptionBoundary.h"
+#include "framework/controls/ApplicationHost.h"
 #include "framework/runtime/Exception.h"
 #include "tests/framework/controls/ControlTestSupport.h"
 #include "tests/support/Raised.h"
@@ -77,8 +77,10 @@ class TickRecorder : public TObject {
 // Stands in for the error box while installed: runs a message loop for a while, as the box's
 // modal loop does, with one more timer message sent into it, and counts the reports that are
 // up at once.
-struct LoopingReport {
-  static void Report(TObject*) {
+struct LoopingReport final : TApplicationHost {
+  void ControlDestroyed(TControl*) override {}
+  bool ClickIntoDisabledWindow() override { return false; }
+  void ReportException(TObject*) override {
     ++count;
     ++open;
     mostOpen = std::max(mostOpen, open);
@@ -272,11 +274,12 @@ struct NestedLoopCase {
 class TimerNestedLoopTest : public TimerTest, public ::testing::WithParamInterface<NestedLoopCase> {
  protected:
   void TearDown() override {
-    if (previousReporter_) SetExceptionReporter(*previousReporter_);
+    if (previousHost_) SetApplicationHost(*previousHost_);
     TimerTest::TearDown();
   }
 
-  std::optional<ExceptionReporter> previousReporter_;
+  LoopingReport loopingReport_;
+  std::optional<TApplicationHost*> previousHost_;
 };
 
 TEST_P(TimerNestedLoopTest, TickArrivingWhileTheLastIsProcessedIsDropped) {
@@ -288,7 +291,7 @@ TEST_P(TimerNestedLoopTest, TickArrivingWhileTheLastIsProcessedIsDropped) {
   LoopingReport::window = timer->WindowHandle();
   LoopingReport::count = 0;
   LoopingReport::mostOpen = 0;
-  if (!param.loopInHandler) previousReporter_ = SetExceptionReporter(&LoopingReport::Report);
+  if (!param.loopInHandler) previousHost_ = SetApplicationHost(&loopingReport_);
 
   timer->SetOnTimer(ticks.Event());
 

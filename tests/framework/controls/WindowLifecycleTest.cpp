@@ -13,6 +13,7 @@
 
 #include "framework/controls/SystemError.h"
 #include "framework/graphics/CursorsWin32.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/runtime/Exception.h"
 #include "framework/streaming/Reader.h"
 #include "framework/streaming/Stream.h"
@@ -342,6 +343,26 @@ TEST_F(WindowLifecycleTest, DestroyedChildLeavesItsParentAndItsFocusGoes) {
   EXPECT_TRUE(form->TabList().empty());
   ASSERT_FALSE(form->defocused.empty());
   EXPECT_TRUE(form->defocused[0].removing);
+}
+
+// --- The form a control stands on -----------------------------------------------------------
+
+TEST_F(WindowLifecycleTest, ControlInsideAPanelAsksTheFormThePanelStandsOn) {
+  auto* edit = Make<TTestEdit>(Make<TTestPanel>(form));
+  form->pixelsPerInch = 2 * ScreenPixelsPerInch();
+
+  EXPECT_EQ(FormHostOf(edit), static_cast<TFormHost*>(form));
+  EXPECT_EQ(GetParentForm(edit), form);
+  EXPECT_EQ(PixelsPerInchOf(edit), 2 * ScreenPixelsPerInch());
+}
+
+TEST_F(WindowLifecycleTest, ControlInAContainerOnNoFormHasNoFormAndTheScreensResolution) {
+  auto* edit = Make<TTestEdit>(New<TTestPanel>(form));
+  form->pixelsPerInch = 2 * ScreenPixelsPerInch();
+
+  EXPECT_EQ(FormHostOf(edit), nullptr);
+  EXPECT_EQ(GetParentForm(edit), nullptr);
+  EXPECT_EQ(PixelsPerInchOf(edit), ScreenPixelsPerInch());
 }
 
 // --- Errors -----------------------------------------------------------------------------------
