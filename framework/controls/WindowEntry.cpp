@@ -123,11 +123,7 @@ LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LP
     entry = std::exchange(t_awaited, Awaited{}).entry;
     entry->Attach(window);
     // Handing the window over is part of handling its first message, inside the guard.
-    try {
-      if (entry->adopt_) entry->adopt_(window);
-    } catch (...) {
-      ReportCurrentException(entry->adopt_.Method().data);
-    }
+    if (entry->adopt_) RunReported(entry->adopt_.Method().data, [&] { entry->adopt_(window); });
   }
   if (!entry || !entry->handler_) {
     if (msg == WM_NCDESTROY) Unbind(window);
@@ -136,11 +132,7 @@ LRESULT CALLBACK WindowEntry::Procedure(HWND window, UINT msg, WPARAM wParam, LP
   // The handler may destroy the entry's owner; nothing of the entry is touched afterwards.
   const Handler handler = entry->handler_;
   TMessage message{msg, wParam, lParam, 0};
-  try {
-    handler(message);
-  } catch (...) {
-    ReportCurrentException(handler.Method().data);
-  }
+  RunReported(handler.Method().data, [&] { handler(message); });
   // The handle is dead after its last message and may be given to another window.
   if (msg == WM_NCDESTROY) Unbind(window);
   return message.Result;
