@@ -131,8 +131,14 @@ bool TApplication::IsKeyMessage(MSG& msg) {
     while (target && !TWinControl::FromWindow(target))
       target = GetParent(target);
   }
+  // Handled here rather than sent to the window, the key is still guarded as the control's
+  // own message would be: what its handling throws is reported for the control, and the key
+  // then goes its usual way, instead of ending the loop (or a modal run) that took it.
   TMessage message{msg.message, msg.wParam, msg.lParam, 0};
-  return TWinControl::Reflect(target, message) && message.Result != 0;
+  bool taken = false;
+  RunReported(TWinControl::FromWindow(target),
+              [&] { taken = TWinControl::Reflect(target, message) && message.Result != 0; });
+  return taken;
 }
 
 void TApplication::IdleStep() {

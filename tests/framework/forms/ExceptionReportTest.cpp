@@ -54,7 +54,8 @@ TEST_F(ExceptionReportTest, PeriodIsAddedOnlyAfterACharacterAboveIt) {
     EXPECT_EQ(RecordedBoxes()[i].text, cases[i].second) << cases[i].first;
 }
 
-// A control whose handler of a message of the tests' own throws what it is told to.
+// A control whose handler of a message of the tests' own (or of the one it is given) throws
+// what it is told to.
 constexpr UINT kThrow = WM_APP + 1;
 constexpr UINT kCount = WM_APP + 2;
 
@@ -63,16 +64,27 @@ class TThrowingControl : public TWinControl {
   explicit TThrowingControl(TComponent* owner) : TWinControl(owner) {}
 
   std::function<void()> thrower;
+  UINT throwOn = kThrow;
   int counted = 0;
 
   void MessageProc(TMessage& message) override {
-    if (message.Msg == kThrow) thrower();
+    if (message.Msg == throwOn) thrower();
     if (message.Msg == kCount) ++counted;
     TWinControl::MessageProc(message);
   }
 };
 constinit const ClassInfo TThrowingControl::StaticClass{.name = "TThrowingControl",
                                                         .parent = &TWinControl::StaticClass};
+
+// Stands in for the application's exception event: notes whom an exception was raised for.
+struct ExceptionHook : TObject {
+  TObject* sender = nullptr;
+  std::string message;
+  void Handle(TObject* from, const Exception& e) {
+    sender = from;
+    message = e.Message();
+  }
+};
 
 class HandlerExceptionTest : public ExceptionReportTest {
  protected:
@@ -109,20 +121,29 @@ TEST_F(HandlerExceptionTest, AbortIsNeverShown) {
 }
 
 TEST_F(HandlerExceptionTest, ExceptionHookReceivesTheSenderAndTheException) {
-  struct Hook : TObject {
-    TObject* sender = nullptr;
-    std::string message;
-    void Handle(TObject* from, const Exception& e) {
-      sender = from;
-      message = e.Message();
-    }
-  } hook;
-  Application->OnAppException = MakeEvent<&Hook::Handle>(&hook);
+  ExceptionHook hook;
+  Application->OnAppException = MakeEvent<&ExceptionHook::Handle>(&hook);
   control_->thrower = [] { throw Exception("Hooked"); };
   PostAndPump();
   EXPECT_TRUE(RecordedBoxes().empty());
   EXPECT_EQ(hook.sender, control_);
   EXPECT_EQ(hook.message, "Hooked");
+}
+
+// The loop hands a key to its control itself, not through the window: what the control's
+// handling throws is still reported for the control, as from any of its messages, and
+// goes no further than that key (in a modal run it would end the run).
+TEST_F(HandlerExceptionTest, ExceptionFromAKeyHandlerIsReportedForTheControlAndTheLoopGoesOn) {
+  ExceptionHook hook;
+  Application->OnAppException = MakeEvent<&ExceptionHook::Handle>(&hook);
+  control_->throwOn = FWM_KEYDOWN;
+  control_->thrower = [] { throw Exception("Key failed"); };
+  PostMessageA(control_->Handle(), WM_KEYDOWN, 'A', 0);
+  PostMessageA(control_->Handle(), kCount, 0, 0);
+  PumpMessages();
+  EXPECT_EQ(hook.sender, control_);
+  EXPECT_EQ(hook.message, "Key failed");
+  EXPECT_EQ(control_->counted, 1);
 }
 
 TEST_F(HandlerExceptionTest, ForeignObjectIsShownInTheRuntimesOwnBox) {
