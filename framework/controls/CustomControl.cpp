@@ -1,7 +1,5 @@
 #include "framework/controls/CustomControl.h"
 
-#include "framework/runtime/Finally.h"
-
 namespace sx {
 
 constinit const ClassInfo TCustomControl::StaticClass{
@@ -32,12 +30,7 @@ void TCustomControl::TearDown() {
 }
 
 void TCustomControl::PaintWindow(HDC dc) {
-  canvas_->Lock();
-  const Finally finish([canvas = canvas_] {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-  });
-  canvas_->SetHandle(dc);
+  const auto painting = canvas_->AttachForPaint(dc);
   Paint();
 }
 

@@ -1,7 +1,6 @@
 #include "framework/controls/GraphicControl.h"
 
 #include "framework/controls/WinControl.h"
-#include "framework/runtime/Finally.h"
 
 namespace sx {
 
@@ -86,12 +85,7 @@ void TGraphicControl::TearDown() {
 void TGraphicControl::WMPaint(TMessage& message) {
   HDC dc = reinterpret_cast<HDC>(message.WParam);
   if (!dc) return;
-  canvas_->Lock();
-  const Finally detach([canvas = canvas_] {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-  });
-  canvas_->SetHandle(dc);
+  const auto painting = canvas_->AttachForPaint(dc);
   Paint();
 }
 

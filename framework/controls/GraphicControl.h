@@ -10,6 +10,7 @@
 
 #include "framework/controls/Canvas.h"
 #include "framework/controls/Control.h"
+#include "framework/runtime/Finally.h"
 
 namespace sx {
 
@@ -31,9 +32,21 @@ class TControlCanvas : public TCanvas {
   void HandleNeeded();
   void FreeHandle();
 
-  // Held while the canvas is attached for a paint.
-  void Lock() { lock_.lock(); }
-  void Unlock() { lock_.unlock(); }
+  // Attaches the paint's device context and holds the canvas for the paint; the returned
+  // guard detaches the context and lets the canvas go when the paint's scope ends:
+  //   const auto painting = canvas->AttachForPaint(dc);
+  [[nodiscard]] auto AttachForPaint(HDC dc) {
+    const auto detach = [this] {
+      SetHandle(nullptr);
+      lock_.unlock();
+    };
+    lock_.lock();
+    {
+      const Rollback undo(detach);
+      SetHandle(dc);
+    }
+    return Finally(detach);
+  }
 
  private:
   TControl* control_ = nullptr;
