@@ -265,8 +265,8 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
  private:
   // IAccessible's type description, looked up at the first late-bound call and kept.
   ITypeInfo* TypeInfo() {
-    if (typeInfo_ || typeInfoMissing_) return typeInfo_;
-    typeInfoMissing_ = true;
+    if (typeInfoSought_) return typeInfo_;
+    typeInfoSought_ = true;
     ITypeLib* library = nullptr;
     if (!loadTypeLibrary_ ||
         FAILED(loadTypeLibrary_(kAccessibilityTypeLibrary, 1, 1, LOCALE_NEUTRAL, &library)) ||
@@ -274,7 +274,6 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
       return nullptr;
     if (FAILED(library->GetTypeInfoOfGuid(__uuidof(IAccessible), &typeInfo_))) typeInfo_ = nullptr;
     library->Release();
-    typeInfoMissing_ = typeInfo_ == nullptr;
     return typeInfo_;
   }
 
@@ -295,7 +294,7 @@ class NamedAccessible final : public IAccessible, public IEnumVARIANT, public IO
   const SysAllocStringLenProc allocate_;
   const LoadRegTypeLibProc loadTypeLibrary_;
   ITypeInfo* typeInfo_ = nullptr;
-  bool typeInfoMissing_ = false;
+  bool typeInfoSought_ = false;  // once, found or not
 };
 
 }  // namespace

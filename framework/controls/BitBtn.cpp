@@ -257,7 +257,10 @@ void TBitBtn::CreateParams(TCreateParams& params) {
 
 void TBitBtn::CreateWnd() {
   TButton::CreateWnd();
-  // Both looks the button switches between while a countdown runs are ready at once.
+  CreateGlyphs();
+}
+
+void TBitBtn::CreateGlyphs() {
   glyph_->CreateButtonGlyph(gsUp);
   glyph_->CreateButtonGlyph(gsDisabled);
 }
@@ -368,10 +371,7 @@ void TBitBtn::FWMEnabledChanged(TMessage& message) {
 void TBitBtn::FWMSysColorChanged(TMessage& message) {
   Inherited<TBitBtn>(message);
   glyph_->Invalidate();
-  if (HandleAllocated()) {
-    glyph_->CreateButtonGlyph(gsUp);
-    glyph_->CreateButtonGlyph(gsDisabled);
-  }
+  if (HandleAllocated()) CreateGlyphs();
   Invalidate();
 }
 

@@ -121,6 +121,9 @@ class TBitBtn : public TButton {
   void WMLButtonDblClk(TMessage& message);
 
   void GlyphChanged(TObject* sender);
+  // Builds both looks the button switches between while a countdown runs, the normal and
+  // the disabled one, so that the switch draws at once.
+  void CreateGlyphs();
   void DrawItem(const DRAWITEMSTRUCT& item);
   // The resolution the kind's glyph is chosen for.
   int GlyphPixelsPerInch() const;

@@ -474,27 +474,28 @@ void TWinControl::RescaleChildren(std::int32_t m, std::int32_t d) {
 }
 
 void TWinControl::FitCaptions() {
-  // The children as the layout placed them, each asking for the width its caption needs.
+  // The visible children as the layout placed them, each asking for the width its caption
+  // needs.
   std::vector<TControl*> children;
-  std::vector<FitBox> boxes;
   for (TControl* child : controls_)
-    children.push_back(child);
+    if (child->Visible()) children.push_back(child);
   for (TWinControl* child : winControls_)
-    children.push_back(child);
-  for (TControl* child : children) {
-    if (!child->Visible()) continue;
-    const std::int32_t width = child->Width() - child->CaptionWidening();
-    boxes.push_back(
-        FitBox{child->Left(), child->Top(), width, child->Height(), child->CaptionWidthNeeded()});
-  }
+    if (child->Visible()) children.push_back(child);
+  const auto laidOutWidth = [](const TControl* child) {
+    return child->Width() - child->captionWidening_;
+  };
+  std::vector<FitBox> boxes;
+  boxes.reserve(children.size());
+  for (TControl* child : children)
+    boxes.push_back(FitBox{child->Left(), child->Top(), laidOutWidth(child), child->Height(),
+                           child->CaptionWidthNeeded()});
   // Keeps 4 pixels at 96 pixels per inch from what stands beside, at the form's resolution.
   constexpr std::int32_t kDesignGap = 4;
   WidenToFit(boxes, ClientWidth(), MulDiv(kDesignGap, PixelsPerInchOf(this), 96));
-  std::size_t i = 0;
-  for (TControl* child : children) {
-    if (!child->Visible()) continue;
-    const FitBox& box = boxes[i++];
-    const std::int32_t widening = box.width - (child->Width() - child->CaptionWidening());
+  for (std::size_t i = 0; i < children.size(); ++i) {
+    TControl* child = children[i];
+    const FitBox& box = boxes[i];
+    const std::int32_t widening = box.width - laidOutWidth(child);
     if (widening == child->captionWidening_) continue;
     child->ChangeBounds(box.left, box.top, box.width, box.height);
     child->captionWidening_ = widening;
