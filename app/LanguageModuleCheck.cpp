@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 #include "framework/runtime/TextUtil.h"
 #include "framework/streaming/DefinitionOutline.h"
@@ -24,8 +25,8 @@ constexpr std::string_view kDeciding[] = {
     "TabStop",       "Text",        "Visible",        "WindowState", "Wrap",
 };
 
-}  // namespace
-
+// Whether a property path decides behaviour: an event (its last segment starts with "On")
+// or one of the deciding properties.
 bool DecidesBehaviour(std::string_view path) {
   const std::size_t dot = path.rfind('.');
   const std::string_view last = dot == std::string_view::npos ? path : path.substr(dot + 1);
@@ -33,6 +34,8 @@ bool DecidesBehaviour(std::string_view path) {
   return std::any_of(std::begin(kDeciding), std::end(kDeciding),
                      [&](std::string_view deciding) { return sx::SameText(last, deciding); });
 }
+
+}  // namespace
 
 bool KeepsTheProgramsBehaviour(const sx::RcDataLookup& own, const sx::RcDataLookup& candidate) {
   const auto ownDefinition = own(kMainWindowDefinition);

@@ -5,13 +5,7 @@
 // nesting, order), the same events bound to the same handlers and the same values of the
 // properties that decide what the program does. A module that differs is not taken.
 
-#include <string_view>
-
 #include "framework/runtime/ResourceModule.h"
-
-// Whether a property path decides behaviour: an event (its last segment starts with "On")
-// or one of the deciding properties (Enabled, Interval, Checked...).
-bool DecidesBehaviour(std::string_view path);
 
 // Whether the candidate's main window definition keeps the program's own behaviour; false
 // when either lacks the definition (or both do) or the candidate's is not well-formed.

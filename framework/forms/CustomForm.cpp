@@ -1,6 +1,6 @@
 // Forms: the class records, construction and destruction, the window's parameters, the
-// icon and the passing on of system colour changes. Loading and scaling, showing, focus and keys,
-// and closing have files of their own.
+// icon and the passing on of system colour changes. Loading and scaling, showing, focus and
+// keys, and closing have files of their own.
 
 #include "framework/forms/CustomForm.h"
 

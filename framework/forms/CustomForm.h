@@ -242,9 +242,6 @@ class TCustomForm : public TScrollingWinControl, public TFormHost {
   int OpeningResolution();
   // Scales the form's own font from `oldPixelsPerInch` to `newPixelsPerInch`.
   virtual void RescaleFont(int newPixelsPerInch, int oldPixelsPerInch);
-  // The height of "0" in the form's font as moving from `oldPixelsPerInch` to
-  // `newPixelsPerInch` will make it; 0 when it cannot be measured.
-  std::int32_t TextHeightAt(int newPixelsPerInch, int oldPixelsPerInch);
 
  private:
   enum class FormState : std::uint8_t { Creating, VisibleWish, Showing, Modal, ActivationPending };
@@ -255,6 +252,9 @@ class TCustomForm : public TScrollingWinControl, public TFormHost {
   static const MessageEntry kMessageEntries[];
 
   void InitForm();
+  // The height of "0" in the form's font as moving from `oldPixelsPerInch` to
+  // `newPixelsPerInch` will make it; 0 when it cannot be measured.
+  std::int32_t TextHeightAt(int newPixelsPerInch, int oldPixelsPerInch);
   void RunCreateEvent();
   void RunDestroyEvent();
   void SetActive(bool active);

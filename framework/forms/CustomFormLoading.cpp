@@ -21,6 +21,12 @@ namespace {
 
 bool g_defaultOldCreateOrder = false;
 
+// A resolution a form can be laid out at: anything lower is a setting gone wrong or a
+// query that failed, not a screen.
+bool UsableResolution(int pixelsPerInch) {
+  return pixelsPerInch > 35;
+}
+
 // The frame (caption and borders) a window of this style has on a screen of
 // `pixelsPerInch`. Only Windows 10 and later answer for any resolution; older systems answer
 // for the one they run at, whose frame is taken in proportion.
@@ -55,7 +61,7 @@ int TCustomForm::ScreenResolution() {
 
 int TCustomForm::OpeningResolution() {
   const int monitor = Desktop().monitorPixelsPerInch(DefaultMonitor());
-  return monitor > 35 ? monitor : ScreenResolution();
+  return UsableResolution(monitor) ? monitor : ScreenResolution();
 }
 
 int TCustomForm::PixelsPerInch() const {
@@ -65,7 +71,7 @@ int TCustomForm::PixelsPerInch() const {
 
 void TCustomForm::SetPixelsPerInch(int pixelsPerInch) {
   if (pixelsPerInch == PixelsPerInch()) return;
-  if (pixelsPerInch != 0 && pixelsPerInch <= 35) return;
+  if (pixelsPerInch != 0 && !UsableResolution(pixelsPerInch)) return;
   // Scaled off, read earlier from the same definition, stays off.
   if (Has(ComponentState::Loading) && pixelsPerInch_ == 0) return;
   pixelsPerInch_ = pixelsPerInch;
@@ -150,8 +156,9 @@ void TCustomForm::LoadState(TReader& reader) {
   if (pendingClientHeight_ > 0) SetClientHeight(pendingClientHeight_);
   SetScalingFlags(TScalingFlags{});
   // Scaled, a caption that no longer fits widens its control into the free space beside it.
-  if (scaled) FitCaptions();
-  if (!scaled) {
+  if (scaled) {
+    FitCaptions();
+  } else {
     RescaleScrollBars(1, 1);
     RescaleChildren(1, 1);
   }
@@ -165,7 +172,7 @@ void TCustomForm::WMDpiChanged(TMessage& message) {
   // A form laid out for that resolution already (made for the monitor it was then moved
   // to) keeps its size: the system suggests one grown by the ratio of the two monitors.
   if (Scaled() && newPixelsPerInch == oldPixelsPerInch) return;
-  const bool rescales = Scaled() && newPixelsPerInch > 35;
+  const bool rescales = Scaled() && UsableResolution(newPixelsPerInch);
   // The controls move in proportion to the resolutions. Yet a font of few sizes grows by
   // less than that (8-point MS Sans Serif's "0" is 20 pixels high at 192 pixels per inch on
   // Wine 8.0, not 26), and a form read there was scaled by the text, so less: moved from

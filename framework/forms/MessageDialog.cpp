@@ -120,13 +120,8 @@ TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kCreateNew) {
   if (Desktop().nonClientMetrics(metrics)) messageFont_ = metrics.lfMessageFont;
   // Laid out from the start for the monitor it opens on (the active form's), whose
   // resolution may differ from the screen's the system reports the font at.
-  const int screen = ScreenResolution();
-  const int opening = OpeningResolution();
-  SetPixelsPerInch(opening);
-  if (messageFont_)
-    TakeMessageFont(PixelsPerInch());
-  else if (PixelsPerInch() != screen)
-    TForm::RescaleFont(PixelsPerInch(), screen);
+  SetPixelsPerInch(OpeningResolution());
+  RescaleFont(PixelsPerInch(), ScreenResolution());
 }
 
 void TMessageForm::TakeMessageFont(int pixelsPerInch) {

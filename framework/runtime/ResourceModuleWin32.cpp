@@ -203,10 +203,15 @@ ModuleId ChooseResourceModule(ModuleId module) {
   return module;
 }
 
+// Module 0 stands for the program's own.
+ModuleId OrProgram(ModuleId module) {
+  return module != 0 ? module : reinterpret_cast<ModuleId>(GetModuleHandleA(nullptr));
+}
+
 }  // namespace
 
 ModuleId ResourceModuleOf(ModuleId module) {
-  if (module == 0) module = reinterpret_cast<ModuleId>(GetModuleHandleA(nullptr));
+  module = OrProgram(module);
   Choices& choices = TheChoices();
   std::lock_guard<std::recursive_mutex> guard(choices.lock);
   auto found = choices.resourceModules.find(module);
@@ -222,7 +227,7 @@ ModuleId ResourceModuleOf(ModuleId module) {
 }
 
 void UseOwnResources(ModuleId module) {
-  if (module == 0) module = reinterpret_cast<ModuleId>(GetModuleHandleA(nullptr));
+  module = OrProgram(module);
   Choices& choices = TheChoices();
   std::lock_guard<std::recursive_mutex> guard(choices.lock);
   ModuleId& chosen = choices.resourceModules[module];
